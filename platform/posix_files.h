@@ -1,0 +1,19 @@
+// Read-only file mapping on POSIX, shared by every backend. The backends wrap
+// these in the Plat* file operations (the fake adds its log and failures).
+#pragma once
+
+#include <cstddef>
+
+namespace posix_files {
+
+// A descriptor-owning handle, or null when the file cannot be opened for reading.
+void* Open(const char* path);
+// The file's length, fixed at mapping time; null for an empty or unreadable file.
+void* CreateMapping(void* file);
+// The whole file mapped read-only; null on failure.
+const unsigned char* MapView(void* mapping, size_t* length);
+bool UnmapView(const unsigned char* view, size_t length);
+bool CloseMapping(void* mapping);
+bool Close(void* file);
+
+}  // namespace posix_files
