@@ -1,0 +1,106 @@
+// The system's own sphere: latitude bands from the south pole up, one triangle
+// strip each, with a unit normal and a texture coordinate at every vertex so
+// that the bound picture wraps the sphere once. The polar axis is local y and
+// longitude 0 lies along local +x.
+#include <GL/gl.h>
+
+#include <climits>
+#include <cmath>
+
+#include "scene/scene.h"
+
+namespace {
+
+// A full turn and a quarter turn as single-precision values, widened: every
+// emitted value is the one these two constants give, not exact pi.
+constexpr double kFullTurn = static_cast<double>(6.2831855f);
+constexpr double kQuarterTurn = static_cast<double>(1.5707964f);
+
+// Below four segments there is no sphere to speak of: a single point stands in.
+constexpr int32_t kMinSegments = 4;
+// Larger counts are clamped so that n + 1 and the vertex count of a whole
+// sphere, n * (n + 1), stay well inside 32 bits; far finer than any pixel.
+constexpr int32_t kMaxSegments = 32768;
+
+// Sine and cosine of one latitude or longitude, evaluated once and shared by
+// every vertex that lies on it.
+struct SinCos {
+    double sin;
+    double cos;
+};
+
+SinCos SinCosOf(double angle) { return {std::sin(angle), std::cos(angle)}; }
+
+// Band index or longitude step k as an angle: k steps of a full turn over n.
+double StepAngle(int32_t k, int32_t n) {
+    return static_cast<double>(k) * kFullTurn / static_cast<double>(n);
+}
+
+struct Centre {
+    float x;
+    float y;
+    float z;
+};
+
+// One vertex: normal, then texture coordinate, then position, each value
+// rounded to single precision only as it is handed over.
+void EmitVertex(const Centre& c, double r, SinCos lat, SinCos lon, double s, double t) {
+    const double nx = lon.cos * lat.cos;
+    const double ny = lat.sin;
+    const double nz = lon.sin * lat.cos;
+    glNormal3f(static_cast<float>(nx), static_cast<float>(ny), static_cast<float>(nz));
+    glTexCoord2f(static_cast<float>(s), static_cast<float>(t));
+    glVertex3f(static_cast<float>(static_cast<double>(c.x) + r * nx),
+               static_cast<float>(static_cast<double>(c.y) + r * ny),
+               static_cast<float>(static_cast<double>(c.z) + r * nz));
+}
+
+// Band i as one strip of 2(n + 1) vertices, the upper vertex of each pair
+// first, starting on longitude 0. s runs from 0 down to -1 so that, seen from
+// outside with the north pole up, the picture is not mirrored.
+void EmitBand(const Centre& c, double r, int32_t n, int32_t i) {
+    const double dn = static_cast<double>(n);
+    const SinCos lower = SinCosOf(StepAngle(i, n) - kQuarterTurn);
+    const SinCos upper = SinCosOf(StepAngle(i + 1, n) - kQuarterTurn);
+    const double tLower = static_cast<double>(2 * i) / dn;
+    const double tUpper = static_cast<double>(2 * i + 2) / dn;
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int32_t j = 0; j <= n; ++j) {
+        const SinCos lon = SinCosOf(StepAngle(j, n));
+        const double s = -(static_cast<double>(j) / dn);
+        EmitVertex(c, r, upper, lon, s, tUpper);
+        EmitVertex(c, r, lower, lon, s, tLower);
+    }
+    glEnd();
+}
+
+void EmitCentrePoint(const Centre& c) {
+    glBegin(GL_POINTS);
+    glVertex3f(c.x, c.y, c.z);
+    glEnd();
+}
+
+}  // namespace
+
+void DrawMeshSphere(float x, float y, float z, float r, int32_t n) {
+    const Centre centre = {x, y, z};
+    if (r < 0.0f) {
+        r = -r;
+    }
+    // The most negative count has no positive counterpart; it stays negative
+    // and ends as the single point below.
+    if (n < 0 && n != INT_MIN) {
+        n = -n;
+    }
+    if (n < kMinSegments || !(r > 0.0f)) {  // also a radius that is not a number
+        EmitCentrePoint(centre);
+        return;
+    }
+    if (n > kMaxSegments) {
+        n = kMaxSegments;
+    }
+    const int32_t bands = n / 2;
+    for (int32_t i = 0; i < bands; ++i) {
+        EmitBand(centre, static_cast<double>(r), n, i);
+    }
+}
