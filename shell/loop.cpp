@@ -1,0 +1,137 @@
+// The main loop and the scene window's procedure. Each pass of the loop either
+// handles one pending message or, when none is waiting, draws and presents one
+// frame and acts on the function keys. There is no frame clock: the animation
+// moves one step per drawn frame.
+#include "picking/picking.h"
+#include "scene/scene.h"
+#include "shell/shell.h"
+
+namespace {
+
+constexpr const char* kTitle = "Heliora";
+constexpr int32_t kWidth = 800;
+constexpr int32_t kHeight = 600;
+constexpr int32_t kColourBits = 16;
+constexpr double kZoomStep = 0.3;
+// One pixel of drag turns the model by one degree.
+constexpr double kPixelsPerDegree = 1.0;
+
+// A function key acts once per press: its flag is consumed here, and only an
+// auto-repeat key-down sets it again.
+bool ConsumeKey(uintptr_t key) {
+    if (!KeyState[key]) return false;
+    KeyState[key] = 0;
+    return true;
+}
+
+// Returns false when the window could not be opened again.
+bool ActOnFunctionKeys() {
+    if (ConsumeKey(VK_F1)) {
+        CloseSceneWindow();
+        ViewState.fullscreen = !ViewState.fullscreen;
+        if (!OpenSceneWindow(kTitle, kWidth, kHeight, kColourBits, ViewState.fullscreen))
+            return false;
+    }
+    if (ConsumeKey(VK_F2)) ViewState.lighting = !ViewState.lighting;
+    if (ConsumeKey(VK_F3)) ViewState.texturing = !ViewState.texturing;
+    if (ConsumeKey(VK_F4)) ViewState.filled = !ViewState.filled;
+    if (ConsumeKey(VK_F5)) {
+        if (ViewState.sphereMode == MeshSphere)
+            ViewState.sphereMode = QuadricSphere;
+        else if (ViewState.sphereMode == QuadricSphere)
+            ViewState.sphereMode = MeshSphere;
+    }
+    return true;
+}
+
+void OnKeyDown(uintptr_t key) {
+    if (key == VK_SPACE) {
+        ViewState.animating = !ViewState.animating;
+    } else if (key == VK_ADD) {
+        ViewState.zoom = static_cast<float>(static_cast<double>(ViewState.zoom) + kZoomStep);
+    } else if (key == VK_SUBTRACT) {
+        ViewState.zoom = static_cast<float>(static_cast<double>(ViewState.zoom) - kZoomStep);
+    } else if (key < kKeyStateSize) {
+        KeyState[key] = 1;
+    }
+}
+
+void OnMouseMove(intptr_t lParam) {
+    ViewState.mouseX = LowHalf(lParam);
+    ViewState.mouseY = HighHalf(lParam);
+    if (ViewState.dragging) {
+        ViewState.yaw = static_cast<float>(
+            ViewState.yaw - (ViewState.lastMouseX - ViewState.mouseX) / kPixelsPerDegree);
+        ViewState.pitch = static_cast<float>(
+            ViewState.pitch - (ViewState.lastMouseY - ViewState.mouseY) / kPixelsPerDegree);
+    }
+    ViewState.lastMouseX = ViewState.mouseX;
+    ViewState.lastMouseY = ViewState.mouseY;
+}
+
+}  // namespace
+
+int32_t RunMainLoop() {
+    bool done = false;
+    PlatMessage message = {nullptr, 0, 0, 0};
+    ViewState.fullscreen = 0;
+    if (!OpenSceneWindow(kTitle, kWidth, kHeight, kColourBits, ViewState.fullscreen)) return 0;
+
+    while (!done) {
+        PlatMessage taken;
+        if (PlatPeekMessage(&taken)) {
+            message = taken;
+            if (message.message == WM_QUIT) {
+                done = true;
+            } else {
+                PlatTranslateMessage(&message);
+                PlatDispatchMessage(&message);
+            }
+            continue;  // function keys wait for an idle pass
+        }
+        // Paused, nothing is drawn, but the buffers still swap on every pass.
+        if (ViewState.animating && !DrawScene()) done = true;
+        if (!done && KeyState[VK_ESCAPE]) done = true;  // the Esc frame is not presented
+        if (!done) PlatSwapBuffers(WindowContext.deviceContext);
+        if (!ActOnFunctionKeys()) return 0;
+    }
+    CloseSceneWindow();
+    return static_cast<int32_t>(message.wParam);
+}
+
+intptr_t SceneWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
+                         intptr_t lParam) {
+    switch (message) {
+        case WM_SYSCOMMAND:
+            // Neither the screen saver nor monitor power-saving may start while we run.
+            if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 0;
+            break;
+        case WM_CLOSE:
+            PlatPostQuitMessage(0);
+            return 0;
+        case WM_KEYDOWN:
+            OnKeyDown(wParam);
+            return 0;
+        case WM_KEYUP:
+            if (wParam < kKeyStateSize) KeyState[wParam] = 0;
+            return 0;
+        case WM_SIZE:
+            ResizeViewport(LowHalf(lParam), HighHalf(lParam));
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(lParam);
+            return 0;
+        case WM_LBUTTONDOWN:
+            PickAt(LowHalf(lParam), HighHalf(lParam));
+            return 0;
+        case WM_RBUTTONDOWN:
+            ViewState.dragging = 1;
+            return 0;
+        case WM_RBUTTONUP:
+            ViewState.dragging = 0;
+            return 0;
+        default:
+            break;
+    }
+    return PlatDefWindowProc(window, message, wParam, lParam);
+}

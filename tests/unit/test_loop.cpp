@@ -1,0 +1,244 @@
+// The main loop and the window procedure, driven through the scripted
+// platform: messages are posted between idle passes by an idle hook.
+#include <cstdint>
+#include <functional>
+#include <map>
+
+#include "tests/shell_fixture.h"
+
+namespace {
+
+// What to post at which idle pass; the loop is stopped by a close at the end.
+std::map<int, std::vector<PlatMessage>> script;
+int closeAtPass = 0;
+int idlePassesSeen = 0;
+
+void RunScript(int idlePass) {
+    idlePassesSeen = idlePass;
+    auto found = script.find(idlePass);
+    if (found != script.end())
+        for (const PlatMessage& m : found->second)
+            fake::PostMessage(fake::LastWindow(), m.message, m.wParam, m.lParam);
+    if (idlePass == closeAtPass) fake::PostMessage(fake::LastWindow(), WM_CLOSE, 0, 0);
+    // A hang guard: no test needs this many passes.
+    if (idlePass > 10000) fake::PostMessage(fake::LastWindow(), WM_CLOSE, 0, 0);
+}
+
+PlatMessage Key(uint32_t message, uintptr_t key) { return PlatMessage{nullptr, message, key, 0}; }
+
+class LoopTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        script.clear();
+        closeAtPass = 0;
+        idlePassesSeen = 0;
+        fake::SetIdleHook(RunScript);
+    }
+};
+
+TEST_F(LoopTest, CloseEndsTheLoopWithExitCodeZeroAndClosesOnce) {
+    closeAtPass = 3;
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(CountOf("PostQuitMessage 0"), 1);
+    EXPECT_EQ(CountOf("UnregisterClass"), 1);
+    EXPECT_EQ(fake::LiveWindows(), 0);
+    EXPECT_EQ(fake::SwapCount(), 2);  // passes 1 and 2 drew; pass 3 took the close
+}
+
+TEST_F(LoopTest, EscEndsAtTheNextIdlePassWithoutPresentingThatFrame) {
+    script[3] = {Key(WM_KEYDOWN, VK_ESCAPE)};
+    EXPECT_EQ(RunMainLoop(), static_cast<int32_t>(VK_ESCAPE));  // wParam of the last message
+    EXPECT_EQ(fake::SwapCount(), 2);
+    // Passes 1, 2 and 4 drew (3 took the key); the Esc pass drew but did not present.
+    EXPECT_DOUBLE_EQ(OrbitAngles.mercury, 200.0 + 3 * 1.8);
+}
+
+TEST_F(LoopTest, ExitCodeAfterEscIsTheLastMessagesWParam) {
+    script[2] = {Key(WM_KEYDOWN, VK_ESCAPE), PlatMessage{nullptr, WM_MOUSEMOVE, 0x0002, 0}};
+    EXPECT_EQ(RunMainLoop(), 2);
+}
+
+TEST_F(LoopTest, FunctionKeyActsOncePerIdlePassNotOncePerMessage) {
+    // Three auto-repeat key-downs handled back to back, then one idle pass.
+    script[2] = {Key(WM_KEYDOWN, VK_F2), Key(WM_KEYDOWN, VK_F2), Key(WM_KEYDOWN, VK_F2)};
+    closeAtPass = 4;
+    RunMainLoop();
+    EXPECT_EQ(ViewState.lighting, 0);
+}
+
+TEST_F(LoopTest, KeyDownsBetweenIdlePassesActOncePerPass) {
+    script[2] = {Key(WM_KEYDOWN, VK_F3)};
+    script[3] = {Key(WM_KEYDOWN, VK_F3)};
+    script[4] = {Key(WM_KEYDOWN, VK_F3), Key(WM_KEYUP, VK_F3)};  // released before a pass
+    closeAtPass = 6;
+    RunMainLoop();
+    EXPECT_EQ(ViewState.texturing, 1);  // toggled twice, the third press never seen
+}
+
+TEST_F(LoopTest, FunctionKeysToggleTheirFlagsInOnePass) {
+    script[2] = {Key(WM_KEYDOWN, VK_F2), Key(WM_KEYDOWN, VK_F3), Key(WM_KEYDOWN, VK_F4),
+                 Key(WM_KEYDOWN, VK_F5)};
+    script[4] = {Key(WM_KEYDOWN, VK_F5)};
+    closeAtPass = 6;
+    RunMainLoop();
+    EXPECT_EQ(ViewState.lighting, 0);
+    EXPECT_EQ(ViewState.texturing, 0);
+    EXPECT_EQ(ViewState.filled, 0);
+    EXPECT_EQ(ViewState.sphereMode, MeshSphere);  // 1 -> 2 -> 1
+    EXPECT_EQ(KeyState[VK_F5], 0);
+}
+
+TEST_F(LoopTest, F5LeavesAnUnknownSphereModeAlone) {
+    ViewState.sphereMode = 7;
+    script[2] = {Key(WM_KEYDOWN, VK_F5)};
+    closeAtPass = 4;
+    RunMainLoop();
+    EXPECT_EQ(ViewState.sphereMode, 7);
+}
+
+TEST_F(LoopTest, SpacePausesDrawingButKeepsSwappingAndResumesFromTheSameAngles) {
+    script[3] = {Key(WM_KEYDOWN, VK_SPACE)};
+    closeAtPass = 10;
+    RunMainLoop();
+    EXPECT_EQ(ViewState.animating, 0);
+    // Passes 1 and 2 drew; 3 took the key; 4 to 9 only swapped; 10 took the close.
+    EXPECT_EQ(fake::SwapCount(), 8);
+    EXPECT_EQ(OrbitAngles.earth, 7.0 + 2.0);
+    EXPECT_EQ(KeyState[VK_SPACE], 0);
+}
+
+TEST_F(LoopTest, F1SwitchesToFullscreenAndBackKeepingTheViewAndTheAngles) {
+    script[2] = {Key(WM_KEYDOWN, VK_F1)};
+    script[4] = {Key(WM_KEYDOWN, VK_F1)};
+    closeAtPass = 6;
+    ViewState.yaw = 33.0f;
+    EXPECT_EQ(RunMainLoop(), 0);
+    auto created = fake::CallsStartingWith("CreateWindowEx");
+    ASSERT_EQ(created.size(), 3u);
+    EXPECT_EQ(created[1], "CreateWindowEx OpenGL Heliora style=0x86000000 ex=0x40000 0 0 800 600");
+    EXPECT_EQ(created[2], created[0]);  // windowed again, same place and size
+    EXPECT_EQ(ViewState.fullscreen, 0);
+    EXPECT_EQ(ViewState.yaw, 33.0f);
+    EXPECT_EQ(ViewState.lighting, 1);
+    EXPECT_EQ(OrbitAngles.earth, 7.0 + 3.0);  // passes 1, 3 and 5 drew; nothing was reset
+    EXPECT_FALSE(fake::DisplayModeChanged());
+    EXPECT_EQ(fake::CursorCount(), 0);
+}
+
+TEST_F(LoopTest, FailedReopenAfterF1EndsWithZeroWithoutAnotherClose) {
+    script[2] = {Key(WM_KEYDOWN, VK_F1)};
+    fake::FailCall("CreateWindowEx", 2);
+    EXPECT_EQ(RunMainLoop(), 0);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "Window Creation Error.");
+    // One close before the re-open, one inside the failed open, none after the box.
+    EXPECT_EQ(CountOf("UnregisterClass"), 2);
+    EXPECT_EQ(fake::Calls().back(), "MessageBox ERROR");
+}
+
+TEST_F(LoopTest, RefusedFullscreenAnsweredNoEndsWithZero) {
+    fake::SetFullscreenModeAvailable(false);
+    fake::QueueBoxAnswers({IDNO});
+    script[2] = {Key(WM_KEYDOWN, VK_F1)};
+    EXPECT_EQ(RunMainLoop(), 0);
+    ASSERT_EQ(fake::Boxes().size(), 2u);
+    EXPECT_EQ(fake::Boxes()[1].text, "Program Will Now Close.");
+}
+
+TEST_F(LoopTest, FailedFirstOpenReturnsZeroAtOnce) {
+    fake::FailCall("GetDC");
+    EXPECT_EQ(RunMainLoop(), 0);
+    EXPECT_EQ(idlePassesSeen, 0);
+    EXPECT_EQ(CountOf("UnregisterClass"), 1);  // only the open's own close
+}
+
+// ---- The window procedure ------------------------------------------------------
+
+class ProcedureTest : public ShellTest {};
+
+TEST_F(ProcedureTest, RightDragTurnsOneDegreePerPixel) {
+    ViewState.lastMouseX = 100;
+    ViewState.lastMouseY = 100;
+    ViewState.yaw = 0.0f;
+    ViewState.pitch = 22.5f;
+    SceneWindowProc(nullptr, WM_RBUTTONDOWN, 0, PackPoint(100, 100));
+    EXPECT_EQ(SceneWindowProc(nullptr, WM_MOUSEMOVE, 0, PackPoint(110, 95)), 0);
+    EXPECT_EQ(ViewState.yaw, 10.0f);
+    EXPECT_EQ(ViewState.pitch, 17.5f);
+    SceneWindowProc(nullptr, WM_RBUTTONUP, 0, PackPoint(110, 95));
+    SceneWindowProc(nullptr, WM_MOUSEMOVE, 0, PackPoint(300, 200));
+    EXPECT_EQ(ViewState.yaw, 10.0f);
+    EXPECT_EQ(ViewState.pitch, 17.5f);
+    EXPECT_EQ(ViewState.lastMouseX, 300);
+    EXPECT_EQ(ViewState.lastMouseY, 200);
+}
+
+TEST_F(ProcedureTest, FirstMoveOfADragTurnsByTheDistanceFromTheLastSeenPosition) {
+    SceneWindowProc(nullptr, WM_MOUSEMOVE, 0, PackPoint(10, 10));
+    SceneWindowProc(nullptr, WM_RBUTTONDOWN, 0, PackPoint(400, 300));
+    SceneWindowProc(nullptr, WM_MOUSEMOVE, 0, PackPoint(400, 300));
+    EXPECT_EQ(ViewState.yaw, 390.0f);  // not wrapped
+    EXPECT_EQ(ViewState.pitch, 22.5f + 290.0f);
+}
+
+TEST_F(ProcedureTest, MousePositionsAreUnsignedHalves) {
+    SceneWindowProc(nullptr, WM_MOUSEMOVE, 0, PackPoint(0xFFFF, 0x8000));
+    EXPECT_EQ(ViewState.mouseX, 65535);
+    EXPECT_EQ(ViewState.mouseY, 32768);
+}
+
+TEST_F(ProcedureTest, ZoomStepsAreFormedInDoubleAndStoredAsFloat) {
+    for (int i = 0; i < 4; ++i) SceneWindowProc(nullptr, WM_KEYDOWN, VK_SUBTRACT, 0);
+    // 1.0 - 0.3 four times, rounded to float after each step (worked out by hand);
+    // pure float arithmetic would give -0.20000004768371582.
+    EXPECT_EQ(ViewState.zoom, -0.20000001788139343f);
+    SceneWindowProc(nullptr, WM_KEYDOWN, VK_ADD, 0);
+    EXPECT_EQ(ViewState.zoom, static_cast<float>(-0.20000001788139343 + 0.3));
+    EXPECT_EQ(KeyState[VK_ADD], 0);
+    EXPECT_EQ(KeyState[VK_SUBTRACT], 0);
+}
+
+TEST_F(ProcedureTest, KeysSetAndClearTheirFlagsButSpaceOnlyToggles) {
+    SceneWindowProc(nullptr, WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(KeyState['A'], 1);
+    SceneWindowProc(nullptr, WM_KEYUP, 'A', 0);
+    EXPECT_EQ(KeyState['A'], 0);
+    SceneWindowProc(nullptr, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(ViewState.animating, 0);
+    EXPECT_EQ(KeyState[VK_SPACE], 0);
+    SceneWindowProc(nullptr, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(ViewState.animating, 1);
+}
+
+TEST_F(ProcedureTest, KeyCodesOutsideTheTableTouchNothing) {
+    ViewStateRecord before = ViewState;
+    for (uintptr_t key : {uintptr_t{256}, uintptr_t{1000}, uintptr_t{0x10000}, UINTPTR_MAX}) {
+        EXPECT_EQ(SceneWindowProc(nullptr, WM_KEYDOWN, key, 0), 0);
+        EXPECT_EQ(SceneWindowProc(nullptr, WM_KEYUP, key, 0), 0);
+    }
+    for (int i = 0; i < kKeyStateSize; ++i) EXPECT_EQ(KeyState[i], 0) << i;
+    EXPECT_EQ(std::memcmp(&before, &ViewState, sizeof before), 0);
+    SceneWindowProc(nullptr, WM_KEYDOWN, 255, 0);
+    EXPECT_EQ(KeyState[255], 1);
+}
+
+TEST_F(ProcedureTest, ScreenSaverAndMonitorPowerAreSwallowedOtherCommandsPassOn) {
+    EXPECT_EQ(SceneWindowProc(nullptr, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+    EXPECT_EQ(SceneWindowProc(nullptr, WM_SYSCOMMAND, SC_MONITORPOWER, 0), 0);
+    EXPECT_EQ(CountOf("DefWindowProc"), 0);
+    SceneWindowProc(nullptr, WM_SYSCOMMAND, 0xF060, 0);
+    SceneWindowProc(nullptr, 0x0006 /* activation */, 1, 0);
+    EXPECT_EQ(CountOf("DefWindowProc"), 2);
+    EXPECT_EQ(ViewState.animating, 1);  // losing focus does not pause
+}
+
+TEST_F(ProcedureTest, CloseMessagePostsQuitWithCodeZero) {
+    EXPECT_EQ(SceneWindowProc(nullptr, WM_CLOSE, 0, 0), 0);
+    PlatMessage message;
+    ASSERT_TRUE(PlatPeekMessage(&message));
+    EXPECT_EQ(message.message, WM_QUIT);
+    EXPECT_EQ(message.wParam, 0u);
+}
+
+}  // namespace
