@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs with apt-get whatever the build, the viewer and the tests need and
+# this machine lacks. Usage: scripts/deps.sh run|test
+set -euo pipefail
+
+build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
+       libgtest-dev libbenchmark-dev libstb-dev)
+# Hangul in message boxes needs the Baekmuk X fonts; the planet maps come from
+# openuniverse-common.
+run=(xfonts-baekmuk openuniverse-common)
+test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev clang libclang-rt-14-dev)
+
+wanted=("${build[@]}" "${run[@]}")
+[ "${1:-run}" = test ] && wanted+=("${test[@]}")
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+if ! apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+  # The maps are welcome but not needed: the picture tool can draw its own.
+  optional=(openuniverse-common)
+  rest=()
+  for package in "${missing[@]}"; do
+    [[ " ${optional[*]} " == *" $package "* ]] || rest+=("$package")
+  done
+  apt-get install -y -qq --no-install-recommends "${rest[@]}"
+fi
