@@ -18,9 +18,10 @@ constexpr double kQuarterTurn = static_cast<double>(1.5707964f);
 
 // Below four segments there is no sphere to speak of: a single point stands in.
 constexpr int32_t kMinSegments = 4;
-// Larger counts are clamped so that n + 1 and the vertex count of a whole
-// sphere, n * (n + 1), stay well inside 32 bits; far finer than any pixel.
-constexpr int32_t kMaxSegments = 32768;
+// Larger counts are clamped: n + 1 and 2i + 2 then stay far inside 32 bits and
+// a sphere stays near a million vertices, with steps of a third of a degree,
+// finer than any pixel of a body.
+constexpr int32_t kMaxSegments = 1024;
 
 // Sine and cosine of one latitude or longitude, evaluated once and shared by
 // every vertex that lies on it.
