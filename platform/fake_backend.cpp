@@ -470,6 +470,11 @@ void Reset() {
     state = FakeState{};
 }
 
+void ClearLog() {
+    state.calls.clear();
+    state.boxes.clear();
+}
+
 const std::vector<std::string>& Calls() { return state.calls; }
 
 std::vector<std::string> CallsStartingWith(const std::string& prefix) {

@@ -25,6 +25,9 @@ struct RecordedBox {
 // off-screen GL display stays initialised.
 void Reset();
 
+// Forgets the call log and the boxes shown so far, and nothing else.
+void ClearLog();
+
 // Every call so far, one line each: the operation's name, then its notable
 // arguments, e.g. "RegisterClass OpenGL", "CreateWindowEx OpenGL Heliora 0 0 800 600",
 // "ChangeDisplaySettings 800x600x16 4", "ChangeDisplaySettings none 0",

@@ -20,6 +20,7 @@ protected:
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 0), 1);
+        fake::ClearLog();  // the pictures' messages, where the test runs without them
     }
 
     // Window coordinates (y downwards) of a point given in the frame of the
