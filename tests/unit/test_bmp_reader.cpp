@@ -1,0 +1,384 @@
+// The BMP reader on crafted files: the output layout, every bit depth and
+// compression, both header forms, the file header's presence and offset, the
+// colour count, the failure texts and the release of everything it opened.
+#include <cstring>
+
+#include "tests/bmp_files.h"
+
+namespace {
+
+using ReaderLayout = BmpFileTest;
+
+TEST_F(ReaderLayout, Rgb24ThreeByTwoDropsRowPaddingAndSwapsToRedGreenBlue) {
+    Bytes rows = PaddedRows({{1, 2, 3, 4, 5, 6, 7, 8, 9}, {11, 12, 13, 14, 15, 16, 17, 18, 19}});
+    ASSERT_EQ(rows.size(), 24u);
+    ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = 3, .height = 2}), {}, rows));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->width, 3);
+    EXPECT_EQ(image->height, 2);
+    ExpectCleanRead(PathOf("picture.bmp"));
+    EXPECT_EQ(Take(image), (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7, 13, 12, 11, 16, 15, 14, 19, 18, 17}));
+}
+
+TEST_F(ReaderLayout, Rgb24OfAnyWidthIsTheFileWithBlueAndRedSwapped) {
+    // Widths round the 8-pixel blocks of the fast path, with and without padding.
+    for (int32_t width : {4, 8, 9, 16, 17, 23, 24, 31}) {
+        std::vector<Bytes> rows;
+        Bytes expected;
+        for (int y = 0; y < 3; ++y) {
+            Bytes row;
+            for (int x = 0; x < 3 * width; ++x) row.push_back(static_cast<uint8_t>(x * 7 + y * 31));
+            for (int x = 0; x < width; ++x) {
+                expected.insert(expected.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+            }
+            rows.push_back(row);
+        }
+        ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = width, .height = 3}), {},
+                                                 PaddedRows(rows)));
+        ASSERT_NE(image, nullptr) << width;
+        EXPECT_EQ(Take(image), expected) << "width " << width;
+    }
+}
+
+TEST_F(ReaderLayout, TopDownFileIsTurnedBottomRowFirstWithPositiveHeight) {
+    Bytes rows = PaddedRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}});  // top row first
+    ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = 1, .height = -3}), {}, rows));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->height, 3);
+    EXPECT_EQ(Take(image), (Bytes{9, 8, 7, 6, 5, 4, 3, 2, 1}));
+}
+
+using ReaderIndexed = BmpFileTest;
+
+Bytes EveryIndexRows() {  // 16 x 16 pixels, one of each byte value
+    std::vector<Bytes> rows;
+    for (int y = 0; y < 16; ++y) {
+        Bytes row;
+        for (int x = 0; x < 16; ++x) row.push_back(static_cast<uint8_t>(16 * y + x));
+        rows.push_back(row);
+    }
+    return PaddedRows(rows);
+}
+
+Bytes EveryIndexExpected() {
+    Bytes expected;
+    for (int i = 0; i < 256; ++i) Append(expected, RgbOfEntry(i));
+    return expected;
+}
+
+TEST_F(ReaderIndexed, EightBitPixelsTakeTheirColourTableEntry) {
+    ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = 16, .height = 16, .bitCount = 8}),
+                                             ColourTable(256), EveryIndexRows()));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), EveryIndexExpected());
+}
+
+TEST_F(ReaderIndexed, CoreHeaderWithThreeByteEntriesGivesTheSameOutput) {
+    ImageRecord* image =
+        Read(WithFileHeader(CoreHeader(16, 16, 8), ColourTable(256, 3), EveryIndexRows()));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), EveryIndexExpected());
+    // and as a bare DIB, the pixels right after the 3-byte entries
+    image = Read(Bare(CoreHeader(16, 16, 8), ColourTable(256, 3), EveryIndexRows()));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), EveryIndexExpected());
+}
+
+TEST_F(ReaderIndexed, BareDibWithSixteenColoursUsedHasItsPixelsRightAfterSixteenEntries) {
+    Bytes file = Bare(InfoHeader({.width = 4, .height = 1, .bitCount = 8, .clrUsed = 16}),
+                      ColourTable(16), Bytes{15, 0, 7, 9});
+    ImageRecord* image = Read(file);
+    ASSERT_NE(image, nullptr);
+    Bytes expected = RgbOfEntry(15);
+    for (int i : {0, 7, 9}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderIndexed, FileHeaderOffsetIsObeyedAcrossAGap) {
+    Bytes file = WithFileHeader(InfoHeader({.width = 4, .height = 1, .bitCount = 8}),
+                                ColourTable(256), Bytes{1, 2, 3, 4}, 37);
+    ImageRecord* image = Read(file);
+    ASSERT_NE(image, nullptr);
+    Bytes expected;
+    for (int i : {1, 2, 3, 4}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderIndexed, BareDibWithFullTableReadsPixelsAfterTheTable) {
+    ImageRecord* image =
+        Read(Bare(InfoHeader({.width = 16, .height = 16, .bitCount = 8}), ColourTable(256),
+                  EveryIndexRows()));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), EveryIndexExpected());
+}
+
+TEST_F(ReaderIndexed, OneAndFourBitPixelsRunFromTheMostSignificantBits) {
+    // 10 one-bit pixels: 1011 0010 | 01.. ....
+    ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = 10, .height = 1, .bitCount = 1}),
+                                             ColourTable(2), PaddedRows({{0xB2, 0x40}})));
+    ASSERT_NE(image, nullptr);
+    Bytes expected;
+    for (int bit : {1, 0, 1, 1, 0, 0, 1, 0, 0, 1}) Append(expected, RgbOfEntry(bit));
+    EXPECT_EQ(Take(image), expected);
+    // 5 four-bit pixels: 0x3A 0xF0 0x5_
+    image = Read(WithFileHeader(InfoHeader({.width = 5, .height = 1, .bitCount = 4}),
+                                ColourTable(16), PaddedRows({{0x3A, 0xF0, 0x5C}})));
+    ASSERT_NE(image, nullptr);
+    expected.clear();
+    for (int index : {3, 10, 15, 0, 5}) Append(expected, RgbOfEntry(index));
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderIndexed, IndicesBeyondAShortColourTableAreBlack) {
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 3, .height = 1, .bitCount = 8, .clrUsed = 2}), ColourTable(2),
+        PaddedRows({{1, 2, 255}})));
+    ASSERT_NE(image, nullptr);
+    Bytes expected = RgbOfEntry(1);
+    expected.resize(9, 0);
+    EXPECT_EQ(Take(image), expected);
+}
+
+using ReaderDirectColour = BmpFileTest;
+
+TEST_F(ReaderDirectColour, SixteenBitIsFiveFiveFiveWidenedByRepeatingBits) {
+    // red 31, green 0, blue 16 with bit 15 set; then red 1, green 16, blue 31.
+    uint16_t first = 0x8000 | (31 << 10) | (0 << 5) | 16;
+    uint16_t second = (1 << 10) | (16 << 5) | 31;
+    Bytes row;
+    PutU16(row, first);
+    PutU16(row, second);
+    ImageRecord* image =
+        Read(WithFileHeader(InfoHeader({.width = 2, .height = 1, .bitCount = 16}), {}, row));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{255, 0, 132, 8, 132, 255}));
+}
+
+TEST_F(ReaderDirectColour, BitFieldsFollowTheirMasks) {
+    // 16-bit 5-6-5: red 31, green 63, blue 0 and red 0, green 32, blue 31.
+    Bytes masks;
+    for (uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) PutU32(masks, mask);
+    Bytes row;
+    PutU16(row, 0xFFE0);
+    PutU16(row, (32 << 5) | 31);
+    InfoFields fields{.width = 2, .height = 1, .bitCount = 16, .compression = BI_BITFIELDS};
+    ImageRecord* image = Read(WithFileHeader(InfoHeader(fields), masks, row));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{255, 255, 0, 0, 130, 255}));
+    // In a bare DIB the pixels follow the masks.
+    image = Read(Bare(InfoHeader(fields), masks, row));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{255, 255, 0, 0, 130, 255}));
+    // 32-bit with masks in an unusual order: red in the low byte.
+    masks.clear();
+    for (uint32_t mask : {0x000000FFu, 0x0000FF00u, 0xFF000000u}) PutU32(masks, mask);
+    fields.bitCount = 32;
+    image = Read(WithFileHeader(InfoHeader(fields), masks, Bytes{10, 20, 30, 40, 1, 2, 3, 4}));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{10, 20, 40, 1, 2, 4}));
+}
+
+TEST_F(ReaderDirectColour, BitFieldsWithScatteredMaskBitsAreRefused) {
+    Bytes masks;
+    for (uint32_t mask : {0xF00Fu, 0x07E0u, 0x001Fu}) PutU32(masks, mask);
+    ExpectFailure(WithFileHeader(InfoHeader({.width = 2, .height = 1, .bitCount = 16,
+                                             .compression = BI_BITFIELDS}),
+                                 masks, Bytes{0, 0, 0, 0}),
+                  kConversionError);
+}
+
+TEST_F(ReaderDirectColour, ThirtyTwoBitIgnoresTheFourthByte) {
+    Bytes pixels{1, 2, 3, 0xFF, 4, 5, 6, 0x00, 7, 8, 9, 0x80};
+    ImageRecord* image =
+        Read(WithFileHeader(InfoHeader({.width = 3, .height = 1, .bitCount = 32}), {}, pixels));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{3, 2, 1, 6, 5, 4, 9, 8, 7}));
+}
+
+using ReaderRunLength = BmpFileTest;
+
+TEST_F(ReaderRunLength, Rle8RunsEscapesAndLeftOutPixels) {
+    // 6 x 3: row 0 "run of 2 x index 5, absolute 3 (padded), end of line";
+    // row 1 "delta right 2 up 1" from (0,1) lands on (2,2) leaving row 1 black;
+    // row 2 "run of 1 x index 9", then end of picture: the rest is black.
+    Bytes stream{2, 5, 0, 3, 7, 8, 9, 0, 0, 0, 0, 2, 2, 1, 1, 9, 0, 1};
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 6, .height = 3, .bitCount = 8, .compression = BI_RLE8}),
+        ColourTable(256), stream));
+    ASSERT_NE(image, nullptr);
+    Bytes black{0, 0, 0}, expected;
+    for (int i : {5, 5, 7, 8, 9}) Append(expected, RgbOfEntry(i));
+    Append(expected, black);                                 // row 0 after end of line
+    for (int i = 0; i < 6; ++i) Append(expected, black);     // row 1 skipped by the delta
+    Append(expected, black);
+    Append(expected, black);
+    Append(expected, RgbOfEntry(9));
+    for (int i = 0; i < 3; ++i) Append(expected, black);     // after end of picture
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderRunLength, Rle4AlternatesNibblesAndPadsAbsoluteRuns) {
+    // 7 x 1: run of 3 of 0x12 -> 1 2 1; absolute 3 pixels 0xAB 0xC_ (2 bytes, even);
+    // then 1 pixel of 0xF0; end of picture.
+    Bytes stream{3, 0x12, 0, 3, 0xAB, 0xC0, 1, 0xF0, 0, 1};
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 7, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+        ColourTable(16), stream));
+    ASSERT_NE(image, nullptr);
+    Bytes expected;
+    for (int i : {1, 2, 1, 10, 11, 12, 15}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+    // An absolute run of 5 takes 3 bytes and one pad byte.
+    stream = {0, 5, 0x12, 0x34, 0x50, 0x00, 0, 1};
+    image = Read(WithFileHeader(
+        InfoHeader({.width = 5, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+        ColourTable(16), stream));
+    ASSERT_NE(image, nullptr);
+    expected.clear();
+    for (int i : {1, 2, 3, 4, 5}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderRunLength, StreamThatFillsThePictureNeedsNoEndMark) {
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 2, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
+        ColourTable(256), Bytes{2, 4, 0, 0, 2, 6, 0, 0}));
+    ASSERT_NE(image, nullptr);
+    Bytes expected;
+    for (int i : {4, 4, 6, 6}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+}
+
+using ReaderFailures = BmpFileTest;
+
+TEST_F(ReaderFailures, NewerHeadersTextAndBitCountTwoAreRefusedWithTheirTexts) {
+    for (uint32_t size : {108u, 124u}) {
+        ExpectFailure(WithFileHeader(InfoHeader({.width = 1, .height = 1, .headerSize = size}), {},
+                                     Bytes{1, 2, 3, 0}),
+                      kUnknownFormat);
+    }
+    const char text[] = "Dear reader, this is not a picture at all.\n";
+    ExpectFailure(Bytes(text, text + strlen(text)), kUnknownFormat);
+    ExpectFailure(WithFileHeader(InfoHeader({.width = 4, .height = 1, .bitCount = 2}),
+                                 ColourTable(4), Bytes{0, 0, 0, 0}),
+                  kConversionError);
+}
+
+TEST_F(ReaderFailures, CompressionMustBelongToItsBitCount) {
+    struct Case { uint16_t bits; uint32_t compression; };
+    for (Case c : {Case{4, BI_RLE8}, Case{8, BI_RLE4}, Case{24, BI_RLE8}, Case{24, BI_BITFIELDS},
+                   Case{8, BI_BITFIELDS}, Case{24, 4}, Case{24, 5}, Case{0, 4}, Case{3, BI_RGB}}) {
+        ExpectFailure(WithFileHeader(InfoHeader({.width = 1, .height = 1, .bitCount = c.bits,
+                                                 .compression = c.compression}),
+                                     ColourTable(16), Bytes(64, 0)),
+                      kConversionError);
+    }
+}
+
+TEST_F(ReaderFailures, PicturesWithoutPixelsAreRefused) {
+    for (InfoFields f : {InfoFields{.width = 0, .height = 4}, InfoFields{.width = 4, .height = 0},
+                         InfoFields{.width = -4, .height = 4}}) {
+        ExpectFailure(WithFileHeader(InfoHeader(f), {}, Bytes(64, 0)), kConversionError);
+    }
+}
+
+TEST_F(ReaderFailures, MissingAndEmptyFilesGiveTheOpenTextAfterTheRelease) {
+    std::string missing = PathOf("no such picture.bmp");
+    fake::Reset();
+    EXPECT_EQ(ReadBmpImage(missing.c_str()), nullptr);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "Failed to open DIB file " + missing + ".\n");
+    EXPECT_EQ(fake::Boxes()[0].caption, "Error");
+    EXPECT_EQ(fake::Calls(), (std::vector<std::string>{"OpenFile " + missing, "MessageBox Error"}));
+
+    std::string empty = Write({}, "empty.bmp");
+    fake::Reset();
+    EXPECT_EQ(ReadBmpImage(empty.c_str()), nullptr);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "Failed to open DIB file " + empty + ".\n");
+    EXPECT_EQ(fake::Calls(), (std::vector<std::string>{"OpenFile " + empty, "CreateFileMapping",
+                                                       "CloseFile", "MessageBox Error"}));
+}
+
+TEST_F(ReaderFailures, EachFailedFileStepReleasesWhatWasOpenedThenShowsOneBox) {
+    std::string path = Write(WithFileHeader(InfoHeader({}), {}, Bytes{1, 2, 3, 0}));
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
+        {"OpenFile", {"OpenFile " + path, "MessageBox Error"}},
+        {"CreateFileMapping", {"OpenFile " + path, "CreateFileMapping", "CloseFile",
+                               "MessageBox Error"}},
+        {"MapViewOfFile", {"OpenFile " + path, "CreateFileMapping", "MapViewOfFile",
+                           "CloseFileMapping", "CloseFile", "MessageBox Error"}},
+    };
+    for (const auto& [step, expected] : cases) {
+        fake::Reset();
+        fake::FailCall(step);
+        EXPECT_EQ(ReadBmpImage(path.c_str()), nullptr) << step;
+        EXPECT_EQ(fake::Calls(), expected) << step;
+        ASSERT_EQ(fake::Boxes().size(), 1u) << step;
+        EXPECT_EQ(fake::Boxes()[0].text, "Failed to open DIB file " + path + ".\n");
+    }
+}
+
+TEST_F(ReaderFailures, OpenTextOfAVeryLongPathStaysInItsBufferAndKeepsTheFileName) {
+    std::string path = "/nowhere/" + std::string(300, 'd') + "/\xC3\xA9toile-Sun.bmp";
+    fake::Reset();
+    EXPECT_EQ(ReadBmpImage(path.c_str()), nullptr);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    const std::string& text = fake::Boxes()[0].text;
+    EXPECT_LE(text.size(), 255u);
+    EXPECT_EQ(text.rfind("Failed to open DIB file ...", 0), 0u);
+    EXPECT_EQ(text.substr(text.size() - 17), "\xC3\xA9toile-Sun.bmp.\n");
+    // A path that just fits is shown whole.
+    std::string fits = "/" + std::string(228, 'f');
+    fake::Reset();
+    EXPECT_EQ(ReadBmpImage(fits.c_str()), nullptr);
+    EXPECT_EQ(fake::Boxes()[0].text, "Failed to open DIB file " + fits + ".\n");
+    EXPECT_EQ(fake::Boxes()[0].text.size(), 255u);
+}
+
+using ReaderDescription = BmpFileTest;
+
+TEST_F(ReaderDescription, CountColourEntriesFollowsHeaderSizeColoursUsedAndBitCount) {
+    Bytes core = CoreHeader(1, 1, 4);
+    EXPECT_EQ(CountColourEntries(core.data(), core.size()), 16);
+    EXPECT_EQ(CountColourEntries(core.data(), 11), 0);  // the bit count is cut off
+    Bytes info = InfoHeader({.bitCount = 8});
+    EXPECT_EQ(CountColourEntries(info.data(), info.size()), 256);
+    EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 1}).data(), 40), 2);
+    EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 24}).data(), 40), 0);
+    EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 24, .clrUsed = 7}).data(), 40), 7);
+    // the low 16 bits of a large colours-used field; any size but 12 reads the 40-byte layout
+    EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 8, .clrUsed = 0x10010}).data(), 40), 16);
+    EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 8, .headerSize = 124}).data(), 124), 256);
+    EXPECT_EQ(CountColourEntries(info.data(), 35), 0);
+    EXPECT_EQ(CountColourEntries(info.data(), 0), 0);
+}
+
+TEST_F(ReaderDescription, NormalisedDescriptionFillsItsDefaults) {
+    DibSource source;
+    BmpFailure failure;
+    const char* detail;
+    Bytes core = Bare(CoreHeader(5, 3, 4), ColourTable(16, 3), Bytes(12, 0));
+    NormalisedDibInfo* info = NormaliseDib(core.data(), core.size(), &source, &failure, &detail);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->header.size, 40u);
+    EXPECT_EQ(info->header.compression, BI_RGB);
+    EXPECT_EQ(info->header.sizeImage, 9u);  // (5 * 4 + 7) / 8 = 3 bytes a row, 3 rows
+    EXPECT_EQ(info->header.clrUsed, 16u);
+    EXPECT_EQ(info->header.clrImportant, 16u);
+    EXPECT_EQ(info->colours[15].red, EntryRed(15));
+    EXPECT_EQ(info->colours[15].reserved, 0);
+    EXPECT_EQ(source.pixelOffset, 12u + 3 * 16);
+    FreeNormalisedDibInfo(info);
+
+    Bytes full = WithFileHeader(InfoHeader({.width = 3, .height = 2, .bitCount = 8}),
+                                ColourTable(256), Bytes(8, 0), 5);
+    info = NormaliseDib(full.data(), full.size(), &source, &failure, &detail);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->header.sizeImage, 6u);
+    EXPECT_EQ(info->header.clrUsed, 256u);
+    EXPECT_EQ(source.pixelOffset, 14u + 40 + 1024 + 5);
+    FreeNormalisedDibInfo(info);
+}
+
+}  // namespace
