@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the viewer, makes its pictures and starts it.
+# Installs what is missing, builds the viewer and its eleven pictures, and
+# starts it in the pictures' directory (it reads them from there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh run
 cmake -S . -B build -DHELIORA_TESTS=OFF -DHELIORA_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)" --target heliora heliora-pictures
-bash scripts/pictures.sh "$PWD/build/heliora-pictures" build/pictures
-cd build/pictures  # the viewer reads its pictures from its working directory
+cmake --build build -j"$(nproc)" --target heliora pictures
+cd build/pictures
 exec ../heliora
