@@ -142,10 +142,14 @@ bool FillDescription(ByteCursor* cursor, size_t headerStart, uint32_t headerSize
         return false;
     }
     // A BI_BITFIELDS header is followed by its three masks, then the colour
-    // table; the masks matter only for 16 and 32 bits.
+    // table; the masks matter only for 16 and 32 bits. Some writers set
+    // BI_BITFIELDS but start the pixels right after the header, leaving no
+    // room for masks: those files keep the default 5-5-5 or 8-8-8 layout.
     size_t maskBytes = 0;
-    if (!core && info->header.compression == BI_BITFIELDS) {
-        size_t afterHeader = cursor->position;
+    size_t afterHeader = cursor->position;
+    bool roomForMasks = !source->pixelOffsetKnown ||
+                        source->pixelOffset >= afterHeader + kBitfieldMasksSize;
+    if (!core && info->header.compression == BI_BITFIELDS && roomForMasks) {
         if (!ReadMasks(cursor, source)) {
             *detail = "the file ends inside the colour masks that follow its header";
             return false;

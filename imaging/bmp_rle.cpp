@@ -2,9 +2,10 @@
 // the end-of-line, end-of-picture and delta escapes, written straight into the
 // red-green-blue output. The stream can only move forward, so the pixels it
 // leaves out are painted black as the position passes them, the colour they
-// keep in a freshly made 24-bit picture. A run that passes the end of its
-// row, a delta or pixel past the picture, or a stream that stops before the
-// picture is complete refuses the file.
+// keep in a freshly made 24-bit picture. Pixels of a run past the end of its
+// row are dropped: writers encode the row padding too. A delta or pixel past
+// the picture, or a stream that stops before the picture is complete, refuses
+// the file.
 #include "imaging/bmp_decode.h"
 
 namespace {
@@ -44,10 +45,12 @@ bool Fail(RunLengthState* state, const char* why) {
     return false;
 }
 
-// Room for `count` pixels at the current position of the current row.
-bool RunFits(RunLengthState* state, uint32_t count) {
+// How many of `count` pixels at the current position land inside the row;
+// false for pixels above the last row.
+bool RunStart(RunLengthState* state, uint32_t count, uint32_t* inside) {
     if (state->y >= state->height) return Fail(state, "its run-length data has pixels past the last row");
-    if (count > state->width - state->x) return Fail(state, "a run-length run passes the end of its row");
+    uint32_t room = state->width - state->x;
+    *inside = count < room ? count : room;
     return true;
 }
 
@@ -55,36 +58,40 @@ unsigned char* Here(const RunLengthState* state) {
     return state->output + LinearPosition(state, state->x, state->y) * kPixelBytes;
 }
 
-// `index(i)` gives the colour index of the i-th pixel of the run.
+// Writes the first `inside` pixels of a run of `count`; `index(i)` gives the
+// colour index of the i-th pixel. The position stops at the end of the row.
 template <typename IndexOf>
-void WriteRun(RunLengthState* state, uint32_t count, IndexOf index) {
+void WriteRun(RunLengthState* state, uint32_t inside, IndexOf index) {
+    if (inside == 0) return;
     unsigned char* out = Here(state);
     uint32_t i = 0;
-    for (; i + 1 < count; ++i, out += kPixelBytes) memcpy(out, state->palette->rgb[index(i)], 4);
+    for (; i + 1 < inside; ++i, out += kPixelBytes) memcpy(out, state->palette->rgb[index(i)], 4);
     memcpy(out, state->palette->rgb[index(i)], 3);
-    state->x += count;
+    state->x += inside;
 }
 
 bool EncodedRun(RunLengthState* state, uint8_t count, uint8_t value) {
-    if (!RunFits(state, count)) return false;
+    uint32_t inside;
+    if (!RunStart(state, count, &inside)) return false;
     if (state->bitCount == 8) {
-        WriteRun(state, count, [value](uint32_t) { return value; });
+        WriteRun(state, inside, [value](uint32_t) { return value; });
     } else {
         uint8_t even = value >> 4, odd = value & 0x0F;
-        WriteRun(state, count, [even, odd](uint32_t i) { return (i & 1) ? odd : even; });
+        WriteRun(state, inside, [even, odd](uint32_t i) { return (i & 1) ? odd : even; });
     }
     return true;
 }
 
 bool AbsoluteRun(RunLengthState* state, ByteCursor* stream, uint8_t count) {
-    if (!RunFits(state, count)) return false;
+    uint32_t inside;
+    if (!RunStart(state, count, &inside)) return false;
     size_t bytes = state->bitCount == 8 ? count : (count + 1u) / 2;
     const unsigned char* data = CursorTake(stream, bytes);
     if (data == nullptr) return Fail(state, "the file ends inside a run-length absolute run");
     if (state->bitCount == 8) {
-        WriteRun(state, count, [data](uint32_t i) { return data[i]; });
+        WriteRun(state, inside, [data](uint32_t i) { return data[i]; });
     } else {
-        WriteRun(state, count, [data](uint32_t i) {
+        WriteRun(state, inside, [data](uint32_t i) {
             return (i & 1) ? (data[i >> 1] & 0x0F) : (data[i >> 1] >> 4);
         });
     }

@@ -178,6 +178,23 @@ TEST_F(ReaderDirectColour, BitFieldsFollowTheirMasks) {
     EXPECT_EQ(Take(image), (Bytes{10, 20, 40, 1, 2, 4}));
 }
 
+TEST_F(ReaderDirectColour, BitFieldsWithNoRoomForMasksKeepTheDefaultLayout) {
+    // The file header puts the pixels right after the 40-byte header.
+    Bytes row;
+    PutU16(row, (31 << 10) | (16 << 5) | 1);
+    PutU16(row, 0);
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 2, .height = 1, .bitCount = 16, .compression = BI_BITFIELDS}), {},
+        row));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{255, 132, 8, 0, 0, 0}));
+    image = Read(WithFileHeader(
+        InfoHeader({.width = 1, .height = 1, .bitCount = 32, .compression = BI_BITFIELDS}), {},
+        Bytes{1, 2, 3, 4}));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(Take(image), (Bytes{3, 2, 1}));
+}
+
 TEST_F(ReaderDirectColour, BitFieldsWithScatteredMaskBitsAreRefused) {
     Bytes masks;
     for (uint32_t mask : {0xF00Fu, 0x07E0u, 0x001Fu}) PutU32(masks, mask);
@@ -246,6 +263,28 @@ TEST_F(ReaderRunLength, StreamThatFillsThePictureNeedsNoEndMark) {
     ASSERT_NE(image, nullptr);
     Bytes expected;
     for (int i : {4, 4, 6, 6}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+}
+
+TEST_F(ReaderRunLength, RunsPastTheRowEndAreClippedNotWrapped) {
+    // Writers such as ImageMagick's encode the row padding as pixels too.
+    // 3 x 2: row 0 "run of 4 x index 1" then "run of 2 x index 9" (all past
+    // the end), end of line; row 1 "absolute 5", end of picture.
+    Bytes stream{4, 1, 2, 9, 0, 0, 0, 5, 2, 3, 4, 5, 6, 0, 0, 1};
+    ImageRecord* image = Read(WithFileHeader(
+        InfoHeader({.width = 3, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
+        ColourTable(256), stream));
+    ASSERT_NE(image, nullptr);
+    Bytes expected;
+    for (int i : {1, 1, 1, 2, 3, 4}) Append(expected, RgbOfEntry(i));
+    EXPECT_EQ(Take(image), expected);
+    // RLE4 counts pixels, not bytes: 5 pixels of 0x12 in a row of 4.
+    image = Read(WithFileHeader(
+        InfoHeader({.width = 4, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+        ColourTable(16), Bytes{5, 0x12, 0, 1}));
+    ASSERT_NE(image, nullptr);
+    expected.clear();
+    for (int i : {1, 2, 1, 2}) Append(expected, RgbOfEntry(i));
     EXPECT_EQ(Take(image), expected);
 }
 

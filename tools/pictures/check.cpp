@@ -38,7 +38,9 @@ std::vector<unsigned char> ReadWholeFile(const fs::path& path) {
 }
 
 bool StartsWith(const std::vector<unsigned char>& bytes, const char* signature, size_t length) {
-    return bytes.size() >= length && std::equal(signature, signature + length, bytes.begin());
+    return bytes.size() >= length &&
+           std::equal(bytes.begin(), bytes.begin() + static_cast<long>(length), signature,
+                      [](unsigned char a, char b) { return a == static_cast<unsigned char>(b); });
 }
 
 uint32_t HeaderSize(const std::vector<unsigned char>& bytes) {
