@@ -59,21 +59,21 @@ void EmitVertex(const Centre& c, double r, SinCos lat, SinCos lon, double s, dou
 // Band i as one strip of 2(n + 1) vertices, the upper vertex of each pair
 // first, starting on longitude 0. s runs from 0 down to -1 so that, seen from
 // outside with the north pole up, the picture is not mirrored.
-void EmitBand(const Centre& c, double r, int32_t n, int32_t i) {
+void EmitBand(const Centre& c, double r, int32_t n, int32_t i, SinCos lower, SinCos upper,
+              const SinCos* longitudes) {
     const double dn = static_cast<double>(n);
-    const SinCos lower = SinCosOf(StepAngle(i, n) - kQuarterTurn);
-    const SinCos upper = SinCosOf(StepAngle(i + 1, n) - kQuarterTurn);
     const double tLower = static_cast<double>(2 * i) / dn;
     const double tUpper = static_cast<double>(2 * i + 2) / dn;
     glBegin(GL_TRIANGLE_STRIP);
     for (int32_t j = 0; j <= n; ++j) {
-        const SinCos lon = SinCosOf(StepAngle(j, n));
         const double s = -(static_cast<double>(j) / dn);
-        EmitVertex(c, r, upper, lon, s, tUpper);
-        EmitVertex(c, r, lower, lon, s, tLower);
+        EmitVertex(c, r, upper, longitudes[j], s, tUpper);
+        EmitVertex(c, r, lower, longitudes[j], s, tLower);
     }
     glEnd();
 }
+
+double Latitude(int32_t k, int32_t n) { return StepAngle(k, n) - kQuarterTurn; }
 
 void EmitCentrePoint(const Centre& c) {
     glBegin(GL_POINTS);
@@ -100,8 +100,17 @@ void DrawMeshSphere(float x, float y, float z, float r, int32_t n) {
     if (n > kMaxSegments) {
         n = kMaxSegments;
     }
+    // Each sine and cosine is evaluated once per call: a longitude's serves
+    // every band, and a band's upper latitude is the next band's lower one.
+    SinCos longitudes[kMaxSegments + 1];
+    for (int32_t j = 0; j <= n; ++j) {
+        longitudes[j] = SinCosOf(StepAngle(j, n));
+    }
     const int32_t bands = n / 2;
+    SinCos lower = SinCosOf(Latitude(0, n));
     for (int32_t i = 0; i < bands; ++i) {
-        EmitBand(centre, static_cast<double>(r), n, i);
+        const SinCos upper = SinCosOf(Latitude(i + 1, n));
+        EmitBand(centre, static_cast<double>(r), n, i, lower, upper, longitudes);
+        lower = upper;
     }
 }
