@@ -33,10 +33,12 @@ bool HasFileHeader(const unsigned char* bytes, size_t length) {
 }
 
 // The default image size: the bytes of an unpadded row times the rows, kept to
-// the 32 bits of the header field.
+// the 32 bits of the header field (wrapping, never overflowing, for headers
+// whose sizes are absurd; those pictures are refused later anyway).
 uint32_t DefaultImageSize(const DibInfoHeader* header) {
-    int64_t rowBytes = (static_cast<int64_t>(header->width) * header->bitCount + 7) / 8;
-    return static_cast<uint32_t>(rowBytes * header->height);
+    uint64_t rowBytes = (static_cast<uint64_t>(static_cast<uint32_t>(header->width)) *
+                         header->bitCount + 7) / 8;
+    return static_cast<uint32_t>(rowBytes) * static_cast<uint32_t>(header->height);
 }
 
 const char* UnknownHeaderDetail(uint32_t headerSize) {

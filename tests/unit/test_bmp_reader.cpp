@@ -418,6 +418,13 @@ TEST_F(ReaderDescription, NormalisedDescriptionFillsItsDefaults) {
     EXPECT_EQ(info->header.clrUsed, 256u);
     EXPECT_EQ(source.pixelOffset, 14u + 40 + 1024 + 5);
     FreeNormalisedDibInfo(info);
+
+    // An absurd width and height: the default size wraps to 32 bits.
+    Bytes absurd = InfoHeader({.width = 0x10101010, .height = 0x10101010, .bitCount = 0x1010});
+    info = NormaliseDib(absurd.data(), absurd.size(), &source, &failure, &detail);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->header.sizeImage, uint32_t(0x10101010ull * 0x1010 / 8) * 0x10101010u);
+    FreeNormalisedDibInfo(info);
 }
 
 }  // namespace
