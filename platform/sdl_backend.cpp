@@ -1,0 +1,824 @@
+// The real program's platform: windows, OpenGL contexts, input, display modes
+// and message boxes on SDL2, files through posix_files.
+//
+// SDL's video subsystem starts on first need (a window, a display-mode
+// request); without a display every window fails and the reason is printed
+// once. Input is turned into messages when PlatPeekMessage pumps SDL's events
+// into one FIFO, keys through one bounded table of virtual-key codes.
+// Limits: one thread; display 0 only; one pixel format per window (the one
+// SDL chose for it at creation); a full-screen mode is taken from the modes
+// display 0 lists, so a virtual display offers only its own size.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <langinfo.h>
+#include <locale.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix_files.h"
+
+namespace {
+
+// ---- Handles -----------------------------------------------------------------
+
+struct SdlDeviceContext;
+
+struct SdlWindow {
+    SDL_Window* window;
+    Uint32 id;
+    WindowProcedure procedure;
+    bool doubleBuffered;  // what the window was created with
+    bool pixelFormatSet;
+};
+
+// Every window has exactly one device context: its own (CS_OWNDC).
+struct SdlDeviceContext {
+    SdlWindow* owner;
+};
+
+struct SdlRenderingContext {
+    SDL_GLContext context;
+};
+
+struct WindowClassEntry {
+    std::string name;
+    WindowProcedure procedure;
+    uint16_t atom;
+};
+
+// Stock objects: only their addresses matter.
+struct StockObject {
+    int32_t id;
+};
+
+StockObject moduleObject = {0};
+StockObject stockIcon = {IDI_WINLOGO};
+StockObject stockCursor = {IDC_ARROW};
+
+// ---- Private state -------------------------------------------------------------
+
+enum class VideoState { NotTried, Ready, Failed };
+
+constexpr uint16_t kFirstAtom = 0xC000;
+constexpr uint16_t kLastAtom = 0xFFFF;
+// Beyond this many waiting messages SDL's own queue holds the rest.
+constexpr size_t kMaxQueuedMessages = 4096;
+// SDL refuses larger windows on most drivers; anything past it is a caller's error.
+constexpr int32_t kMaxWindowSide = 16384;
+constexpr int kDepthBufferBits = 16;
+constexpr int kValidPixelFormat = 1;
+// Without vertical sync an idle loop would draw as fast as it can; swaps are
+// then paced to about 60 a second, what a common display would give.
+constexpr Uint64 kPacedFrameMilliseconds = 16;
+constexpr const char* kUtf8Ctype = "C.UTF-8";
+constexpr const char* kDesktopVideoDrivers = "x11,wayland";
+
+struct BackendState {
+    VideoState video = VideoState::NotTried;
+    std::vector<WindowClassEntry> classes;
+    uint16_t nextAtom = kFirstAtom;
+    std::vector<SdlWindow*> windows;
+    std::vector<SdlDeviceContext*> deviceContexts;
+    std::vector<SdlRenderingContext*> renderingContexts;
+    std::deque<PlatMessage> queue;
+    SdlWindow* focus = nullptr;
+    // Set by an accepted full-screen request until the desktop mode is back.
+    bool fullscreenModeSet = false;
+    SDL_DisplayMode fullscreenMode = {};
+    int32_t cursorCount = 0;
+    bool glInfoPrinted = false;
+    bool vsync = false;
+    Uint64 lastSwap = 0;
+    bool boxLocaleChecked = false;
+};
+
+static BackendState state;
+
+// ---- Video start-up --------------------------------------------------------------
+
+bool DisplayNamed() {
+    const char* x11 = getenv("DISPLAY");
+    const char* wayland = getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+void SetHints() {
+    // A message box over a full-screen window takes the focus; the window must
+    // stay, in its mode, behind the box.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Closing the window is the window's own message (WM_CLOSE); SDL_QUIT then
+    // only comes from an interrupt signal, which closes the windows the same way.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Only a desktop will do: SDL would otherwise fall back to its off-screen
+    // driver and run, unseen, without any display. SDL_VIDEODRIVER still rules.
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
+}
+
+// Starts SDL's video subsystem once. On failure the reason is printed once and
+// every later call fails at once.
+bool EnsureVideo() {
+    if (state.video == VideoState::Ready) return true;
+    if (state.video == VideoState::Failed) return false;
+    SetHints();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        state.video = VideoState::Failed;
+        fprintf(stderr, "heliora: cannot open a window: %s.%s\n", SDL_GetError(),
+                DisplayNamed() ? "" : " Is DISPLAY set?");
+        return false;
+    }
+    atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
+    state.video = VideoState::Ready;
+    SDL_ShowCursor(state.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return true;
+}
+
+// ---- Handle lookup -------------------------------------------------------------------
+
+template <typename T>
+bool Contains(const std::vector<T*>& list, const void* item) {
+    if (item == nullptr) return false;
+    for (T* entry : list)
+        if (entry == item) return true;
+    return false;
+}
+
+template <typename T>
+void Remove(std::vector<T*>& list, const T* item) {
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (list[i] == item) {
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+SdlWindow* LiveWindow(WindowHandle handle) {
+    if (!Contains(state.windows, handle)) return nullptr;
+    return reinterpret_cast<SdlWindow*>(handle);
+}
+
+SdlDeviceContext* LiveDeviceContext(DeviceContextHandle handle) {
+    if (!Contains(state.deviceContexts, handle)) return nullptr;
+    return reinterpret_cast<SdlDeviceContext*>(handle);
+}
+
+SdlRenderingContext* LiveRenderingContext(RenderingContextHandle handle) {
+    if (!Contains(state.renderingContexts, handle)) return nullptr;
+    return reinterpret_cast<SdlRenderingContext*>(handle);
+}
+
+SdlWindow* WindowById(Uint32 id) {
+    for (SdlWindow* window : state.windows)
+        if (window->id == id) return window;
+    return nullptr;
+}
+
+SdlDeviceContext* DeviceContextOf(const SdlWindow* window) {
+    for (SdlDeviceContext* deviceContext : state.deviceContexts)
+        if (deviceContext->owner == window) return deviceContext;
+    return nullptr;
+}
+
+WindowClassEntry* FindClass(const char* name) {
+    if (name == nullptr) return nullptr;
+    for (WindowClassEntry& entry : state.classes)
+        if (entry.name == name) return &entry;
+    return nullptr;
+}
+
+WindowHandle HandleOf(SdlWindow* window) { return reinterpret_cast<WindowHandle>(window); }
+
+// ---- Keys ---------------------------------------------------------------------------
+
+// A run of consecutive SDL key codes and the virtual-key code of its first one.
+struct KeyRange {
+    SDL_Keycode first;
+    SDL_Keycode last;
+    uint8_t firstVirtualKey;
+};
+
+constexpr uint8_t kNoKey = 0;
+
+constexpr KeyRange kKeyTable[] = {
+    {SDLK_BACKSPACE, SDLK_BACKSPACE, 8},
+    {SDLK_TAB, SDLK_TAB, 9},
+    {SDLK_RETURN, SDLK_RETURN, 13},
+    {SDLK_KP_ENTER, SDLK_KP_ENTER, 13},
+    {SDLK_LSHIFT, SDLK_LSHIFT, 16},
+    {SDLK_RSHIFT, SDLK_RSHIFT, 16},
+    {SDLK_LCTRL, SDLK_LCTRL, 17},
+    {SDLK_RCTRL, SDLK_RCTRL, 17},
+    {SDLK_LALT, SDLK_LALT, 18},
+    {SDLK_RALT, SDLK_RALT, 18},
+    {SDLK_PAUSE, SDLK_PAUSE, 19},
+    {SDLK_CAPSLOCK, SDLK_CAPSLOCK, 20},
+    {SDLK_ESCAPE, SDLK_ESCAPE, 27},
+    {SDLK_SPACE, SDLK_SPACE, 32},
+    {SDLK_PAGEUP, SDLK_PAGEUP, 33},
+    {SDLK_PAGEDOWN, SDLK_PAGEDOWN, 34},
+    {SDLK_END, SDLK_END, 35},
+    {SDLK_HOME, SDLK_HOME, 36},
+    {SDLK_LEFT, SDLK_LEFT, 37},
+    {SDLK_UP, SDLK_UP, 38},
+    {SDLK_RIGHT, SDLK_RIGHT, 39},
+    {SDLK_DOWN, SDLK_DOWN, 40},
+    {SDLK_PRINTSCREEN, SDLK_PRINTSCREEN, 44},
+    {SDLK_INSERT, SDLK_INSERT, 45},
+    {SDLK_DELETE, SDLK_DELETE, 46},
+    {SDLK_0, SDLK_9, 48},
+    {SDLK_a, SDLK_z, 65},
+    {SDLK_KP_0, SDLK_KP_0, 96},
+    {SDLK_KP_1, SDLK_KP_9, 97},
+    {SDLK_KP_MULTIPLY, SDLK_KP_MULTIPLY, 106},
+    {SDLK_KP_PLUS, SDLK_KP_PLUS, 107},
+    {SDLK_KP_MINUS, SDLK_KP_MINUS, 109},
+    {SDLK_KP_PERIOD, SDLK_KP_PERIOD, 110},
+    {SDLK_KP_DIVIDE, SDLK_KP_DIVIDE, 111},
+    {SDLK_F1, SDLK_F12, 112},
+    {SDLK_NUMLOCKCLEAR, SDLK_NUMLOCKCLEAR, 144},
+    {SDLK_SCROLLLOCK, SDLK_SCROLLLOCK, 145},
+    {SDLK_SEMICOLON, SDLK_SEMICOLON, 186},
+    {SDLK_EQUALS, SDLK_EQUALS, 187},
+    {SDLK_COMMA, SDLK_COMMA, 188},
+    {SDLK_MINUS, SDLK_MINUS, 189},
+    {SDLK_PERIOD, SDLK_PERIOD, 190},
+    {SDLK_SLASH, SDLK_SLASH, 191},
+    {SDLK_BACKQUOTE, SDLK_BACKQUOTE, 192},
+    {SDLK_LEFTBRACKET, SDLK_LEFTBRACKET, 219},
+    {SDLK_BACKSLASH, SDLK_BACKSLASH, 220},
+    {SDLK_RIGHTBRACKET, SDLK_RIGHTBRACKET, 221},
+    {SDLK_QUOTE, SDLK_QUOTE, 222},
+};
+
+// The virtual-key code of an SDL key, or kNoKey for a key the table lacks.
+uint8_t VirtualKeyOf(SDL_Keycode key) {
+    for (const KeyRange& range : kKeyTable) {
+        if (key >= range.first && key <= range.last)
+            return static_cast<uint8_t>(range.firstVirtualKey + (key - range.first));
+    }
+    return kNoKey;
+}
+
+// ---- Message queue ----------------------------------------------------------------
+
+void Queue(SdlWindow* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    state.queue.push_back(PlatMessage{HandleOf(window), message, wParam, lParam});
+}
+
+// Client coordinates travel as unsigned 16-bit halves, as the callers unpack them.
+intptr_t PointParam(int32_t x, int32_t y) {
+    return PackPoint(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
+}
+
+void QueueKey(const SDL_KeyboardEvent& key) {
+    SdlWindow* window = WindowById(key.windowID);
+    uint8_t virtualKey = VirtualKeyOf(key.keysym.sym);
+    if (window == nullptr || virtualKey == kNoKey) return;
+    // Auto-repeat arrives as further key-downs, each one a WM_KEYDOWN.
+    Queue(window, key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+}
+
+void QueueMouseButton(const SDL_MouseButtonEvent& button) {
+    SdlWindow* window = WindowById(button.windowID);
+    if (window == nullptr) return;
+    bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    intptr_t point = PointParam(button.x, button.y);
+    if (button.button == SDL_BUTTON_LEFT && down) Queue(window, WM_LBUTTONDOWN, 0, point);
+    if (button.button == SDL_BUTTON_RIGHT)
+        Queue(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, point);
+}
+
+void TrackFocus(SdlWindow* window, bool gained) {
+    if (gained)
+        state.focus = window;
+    else if (state.focus == window)
+        state.focus = nullptr;
+}
+
+void QueueWindowEvent(const SDL_WindowEvent& event) {
+    SdlWindow* window = WindowById(event.windowID);
+    if (window == nullptr) return;
+    switch (event.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            Queue(window, WM_CLOSE, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            Queue(window, WM_SIZE, 0, PointParam(event.data1, event.data2));
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            TrackFocus(window, true);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            TrackFocus(window, false);
+            break;
+        default:
+            break;
+    }
+}
+
+// An interrupt (Ctrl+C, a polite kill) closes the windows as their close
+// buttons would, so the display mode is given back on the normal way out.
+void QueueCloseForEveryWindow() {
+    for (SdlWindow* window : state.windows) Queue(window, WM_CLOSE, 0, 0);
+}
+
+void QueueEvent(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            QueueKey(event.key);
+            break;
+        case SDL_MOUSEMOTION:
+            if (SdlWindow* window = WindowById(event.motion.windowID))
+                Queue(window, WM_MOUSEMOVE, 0, PointParam(event.motion.x, event.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            QueueMouseButton(event.button);
+            break;
+        case SDL_WINDOWEVENT:
+            QueueWindowEvent(event.window);
+            break;
+        case SDL_QUIT:
+            QueueCloseForEveryWindow();
+            break;
+        default:
+            break;
+    }
+}
+
+void PumpEvents() {
+    if (state.video != VideoState::Ready) return;
+    SDL_Event event;
+    while (state.queue.size() < kMaxQueuedMessages && SDL_PollEvent(&event)) QueueEvent(event);
+}
+
+void ForgetMessagesFor(const SdlWindow* window) {
+    WindowHandle handle = reinterpret_cast<WindowHandle>(const_cast<SdlWindow*>(window));
+    for (auto it = state.queue.begin(); it != state.queue.end();) {
+        if (it->window == handle)
+            it = state.queue.erase(it);
+        else
+            ++it;
+    }
+}
+
+// ---- Windows ----------------------------------------------------------------------
+
+bool ValidWindowSize(int32_t width, int32_t height) {
+    return width >= 1 && height >= 1 && width <= kMaxWindowSide && height <= kMaxWindowSide;
+}
+
+// SDL picks the window's visual when it creates it, so the GL attributes of
+// every window are fixed here, before creation: double-buffered RGBA with a
+// 16-bit depth buffer.
+void SetWindowGlAttributes() {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, kDepthBufferBits);
+}
+
+Uint32 WindowFlags(uint32_t style) {
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
+    if ((style & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW) flags |= SDL_WINDOW_RESIZABLE;
+    if (style & WS_POPUP) {
+        flags |= SDL_WINDOW_BORDERLESS;
+        if (state.fullscreenModeSet) flags |= SDL_WINDOW_FULLSCREEN;
+    }
+    return flags;
+}
+
+SDL_Window* CreateSdlWindow(const char* title, uint32_t style, int32_t x, int32_t y,
+                            int32_t width, int32_t height) {
+    SetWindowGlAttributes();
+    Uint32 flags = WindowFlags(style);
+    SDL_Window* window =
+        SDL_CreateWindow(title != nullptr ? title : "", x, y, width, height, flags);
+    if (window == nullptr) {
+        fprintf(stderr, "heliora: cannot open a window: %s.\n", SDL_GetError());
+        return nullptr;
+    }
+    if ((flags & SDL_WINDOW_FULLSCREEN) &&
+        SDL_SetWindowDisplayMode(window, &state.fullscreenMode) != 0) {
+        fprintf(stderr, "heliora: cannot set the full-screen mode: %s.\n", SDL_GetError());
+        SDL_DestroyWindow(window);
+        return nullptr;
+    }
+    return window;
+}
+
+void ForgetWindow(SdlWindow* window) {
+    if (SdlDeviceContext* deviceContext = DeviceContextOf(window)) {
+        Remove(state.deviceContexts, deviceContext);
+        delete deviceContext;
+    }
+    Remove(state.windows, window);
+    ForgetMessagesFor(window);
+    if (state.focus == window) state.focus = nullptr;
+}
+
+// ---- Display modes ------------------------------------------------------------------
+
+// The first mode display 0 lists with this width and height (SDL lists the
+// deepest and fastest first); any depth will do.
+bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
+    int count = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (static_cast<uint32_t>(mode.w) == width && static_cast<uint32_t>(mode.h) == height) {
+            *found = mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+int32_t RequestFullscreenMode(const DisplayMode* mode) {
+    if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
+    if (!EnsureVideo()) return DISP_CHANGE_FAILED;
+    SDL_DisplayMode found;
+    if (!FindDisplayMode(mode->dmPelsWidth, mode->dmPelsHeight, &found))
+        return DISP_CHANGE_BADMODE;
+    state.fullscreenMode = found;
+    state.fullscreenModeSet = true;
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+// Full-screen windows leave full screen; SDL then restores the desktop's mode.
+int32_t RestoreDesktopMode() {
+    state.fullscreenModeSet = false;
+    for (SdlWindow* window : state.windows) {
+        if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_FULLSCREEN)
+            SDL_SetWindowFullscreen(window->window, 0);
+    }
+    return DISP_CHANGE_SUCCESSFUL;
+}
+
+// ---- Rendering contexts ---------------------------------------------------------------
+
+void PrintGlInfoOnce() {
+    if (state.glInfoPrinted) return;
+    state.glInfoPrinted = true;
+    const GLubyte* vendor = glGetString(GL_VENDOR);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    const GLubyte* version = glGetString(GL_VERSION);
+    // Tells a user at a glance whether the pictures are drawn in software.
+    fprintf(stderr, "heliora: OpenGL %s by %s on %s\n",
+            version != nullptr ? reinterpret_cast<const char*>(version) : "?",
+            vendor != nullptr ? reinterpret_cast<const char*>(vendor) : "?",
+            renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
+}
+
+// Vertical sync for the drawable just made current; without it the swaps are paced.
+void RequestVsync() { state.vsync = SDL_GL_SetSwapInterval(1) == 0; }
+
+void PaceSwap() {
+    Uint64 now = SDL_GetTicks64();
+    Uint64 elapsed = now - state.lastSwap;
+    if (state.lastSwap != 0 && elapsed < kPacedFrameMilliseconds)
+        SDL_Delay(static_cast<Uint32>(kPacedFrameMilliseconds - elapsed));
+    state.lastSwap = SDL_GetTicks64();
+}
+
+// ---- Message boxes ---------------------------------------------------------------
+
+// SDL's X11 box is drawn by a forked child that takes its locale from the
+// environment (setlocale(LC_ALL, "")) and draws with an X font set of that
+// locale's character type. Under a C or other non-UTF-8 character type it
+// cannot draw Hangul, so a UTF-8 character type is put into the environment.
+// This process itself never calls setlocale, so nothing else changes.
+bool EnvironmentCtypeIsUtf8() {
+    locale_t probe = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(0));
+    if (probe == static_cast<locale_t>(0)) return false;
+    const char* codeset = nl_langinfo_l(CODESET, probe);
+    bool utf8 = codeset != nullptr &&
+                (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0);
+    freelocale(probe);
+    return utf8;
+}
+
+void EnsureUtf8CtypeForBoxes() {
+    if (state.boxLocaleChecked) return;
+    state.boxLocaleChecked = true;
+    if (EnvironmentCtypeIsUtf8()) return;
+    const char* all = getenv("LC_ALL");
+    // LC_ALL outranks LC_CTYPE, so it is the one to change when it is set.
+    setenv(all != nullptr && *all != '\0' ? "LC_ALL" : "LC_CTYPE", kUtf8Ctype, 1);
+}
+
+Uint32 BoxIconFlags(uint32_t style) {
+    constexpr uint32_t kIconMask = 0xF0;
+    switch (style & kIconMask) {
+        case MB_ICONSTOP:
+            return SDL_MESSAGEBOX_ERROR;
+        case MB_ICONEXCLAMATION:
+            return SDL_MESSAGEBOX_WARNING;
+        case MB_ICONINFORMATION:
+            return SDL_MESSAGEBOX_INFORMATION;
+        default:
+            return 0;
+    }
+}
+
+bool IsYesNo(uint32_t style) {
+    constexpr uint32_t kTypeMask = 0x0F;
+    return (style & kTypeMask) == MB_YESNO;
+}
+
+constexpr SDL_MessageBoxButtonData kOkButtons[] = {
+    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+     "OK"},
+};
+constexpr SDL_MessageBoxButtonData kYesNoButtons[] = {
+    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
+    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+};
+
+// False when no box could be shown. A box closed without a button leaves
+// `answer` at -1.
+bool ShowSdlBox(SdlWindow* owner, const char* text, const char* caption, uint32_t style,
+                int* answer) {
+    EnsureUtf8CtypeForBoxes();
+    bool yesNo = IsYesNo(style);
+    SDL_MessageBoxData box = {};
+    box.flags = BoxIconFlags(style);
+    box.window = owner != nullptr ? owner->window : nullptr;
+    box.title = caption;
+    box.message = text;
+    box.numbuttons = yesNo ? 2 : 1;
+    box.buttons = yesNo ? kYesNoButtons : kOkButtons;
+    *answer = -1;
+    return SDL_ShowMessageBox(&box, answer) == 0;
+}
+
+}  // namespace
+
+// ---- Messages ----------------------------------------------------------------------
+
+bool PlatPeekMessage(PlatMessage* out) {
+    if (out == nullptr) return false;
+    PumpEvents();
+    if (state.queue.empty()) return false;
+    *out = state.queue.front();
+    state.queue.pop_front();
+    return true;
+}
+
+bool PlatTranslateMessage(const PlatMessage*) { return false; }
+
+intptr_t PlatDispatchMessage(const PlatMessage* message) {
+    if (message == nullptr) return 0;
+    SdlWindow* window = LiveWindow(message->window);
+    if (window == nullptr || window->procedure == nullptr) return 0;
+    return window->procedure(message->window, message->message, message->wParam,
+                             message->lParam);
+}
+
+void PlatPostQuitMessage(int32_t exitCode) {
+    state.queue.push_back(
+        PlatMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(static_cast<uint32_t>(exitCode)), 0});
+}
+
+intptr_t PlatDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }
+
+// ---- Window classes and windows ------------------------------------------------------
+
+InstanceHandle PlatGetModuleHandle() { return reinterpret_cast<InstanceHandle>(&moduleObject); }
+
+IconHandle PlatLoadIcon(int32_t id) {
+    return id == IDI_WINLOGO ? reinterpret_cast<IconHandle>(&stockIcon) : nullptr;
+}
+
+CursorHandle PlatLoadCursor(int32_t id) {
+    return id == IDC_ARROW ? reinterpret_cast<CursorHandle>(&stockCursor) : nullptr;
+}
+
+uint16_t PlatRegisterClass(const WindowClass* windowClass) {
+    if (windowClass == nullptr || windowClass->className == nullptr ||
+        windowClass->className[0] == '\0' || windowClass->procedure == nullptr)
+        return 0;
+    if (FindClass(windowClass->className) != nullptr) return 0;
+    uint16_t atom = state.nextAtom;
+    state.nextAtom = atom == kLastAtom ? kFirstAtom : static_cast<uint16_t>(atom + 1);
+    state.classes.push_back(WindowClassEntry{windowClass->className, windowClass->procedure, atom});
+    return atom;
+}
+
+bool PlatUnregisterClass(const char* className, InstanceHandle) {
+    WindowClassEntry* entry = FindClass(className);
+    if (entry == nullptr) return false;
+    state.classes.erase(state.classes.begin() + (entry - state.classes.data()));
+    return true;
+}
+
+// A window manager's frame is not known before the window exists, and SDL sizes
+// a window by its client area anyway: the rectangle stays as it is, so the
+// client area gets exactly the size the caller asked for.
+bool PlatAdjustWindowRectEx(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
+
+WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* title,
+                                uint32_t style, int32_t x, int32_t y, int32_t width,
+                                int32_t height, WindowHandle, InstanceHandle) {
+    WindowClassEntry* entry = FindClass(className);
+    if (entry == nullptr) {
+        fprintf(stderr, "heliora: cannot open a window: no window class \"%s\".\n",
+                className != nullptr ? className : "(null)");
+        return nullptr;
+    }
+    if (!ValidWindowSize(width, height)) {
+        fprintf(stderr, "heliora: cannot open a window of %d x %d pixels.\n", width, height);
+        return nullptr;
+    }
+    if (!EnsureVideo()) return nullptr;
+    SDL_Window* sdlWindow = CreateSdlWindow(title, style, x, y, width, height);
+    if (sdlWindow == nullptr) return nullptr;
+
+    SdlWindow* window =
+        new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure, true, false};
+    state.windows.push_back(window);
+    state.deviceContexts.push_back(new SdlDeviceContext{window});
+    return HandleOf(window);
+}
+
+bool PlatShowWindow(WindowHandle handle, int32_t showCommand) {
+    constexpr int32_t kHide = 0;
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr) return false;
+    if (showCommand == kHide)
+        SDL_HideWindow(window->window);
+    else
+        SDL_ShowWindow(window->window);
+    return true;
+}
+
+bool PlatSetForegroundWindow(WindowHandle handle) {
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr) return false;
+    SDL_RaiseWindow(window->window);
+    return true;
+}
+
+WindowHandle PlatSetFocus(WindowHandle handle) {
+    SdlWindow* previous = state.focus;
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr) return nullptr;
+    // Only a window on screen can take the keyboard focus.
+    if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_SHOWN)
+        SDL_SetWindowInputFocus(window->window);
+    state.focus = window;
+    return HandleOf(previous);
+}
+
+WindowHandle PlatGetFocus() { return HandleOf(state.focus); }
+
+bool PlatDestroyWindow(WindowHandle handle) {
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr) return false;
+    SDL_DestroyWindow(window->window);
+    ForgetWindow(window);
+    delete window;
+    return true;
+}
+
+// ---- Display mode and cursor ------------------------------------------------------
+
+int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags) {
+    if (mode == nullptr && flags == 0) return RestoreDesktopMode();
+    if (mode == nullptr || flags != CDS_FULLSCREEN) return DISP_CHANGE_FAILED;
+    return RequestFullscreenMode(mode);
+}
+
+int32_t PlatShowCursor(bool show) {
+    state.cursorCount += show ? 1 : -1;
+    if (state.video == VideoState::Ready)
+        SDL_ShowCursor(state.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+    return state.cursorCount;
+}
+
+// ---- Device context, pixel format, rendering context -------------------------------
+
+DeviceContextHandle PlatGetDC(WindowHandle handle) {
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr) return nullptr;
+    return reinterpret_cast<DeviceContextHandle>(DeviceContextOf(window));
+}
+
+bool PlatReleaseDC(WindowHandle handle, DeviceContextHandle deviceContext) {
+    SdlWindow* window = LiveWindow(handle);
+    SdlDeviceContext* context = LiveDeviceContext(deviceContext);
+    return window != nullptr && context != nullptr && context->owner == window;
+}
+
+// The window's one format serves any window-drawn OpenGL RGBA request; a
+// double-buffer request also needs a double-buffered window.
+int32_t PlatChoosePixelFormat(DeviceContextHandle deviceContext,
+                              const PixelFormatDescriptor* request) {
+    SdlDeviceContext* context = LiveDeviceContext(deviceContext);
+    if (context == nullptr || request == nullptr) return 0;
+    constexpr uint32_t kRequired = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    if ((request->dwFlags & kRequired) != kRequired) return 0;
+    if (request->iPixelType != PFD_TYPE_RGBA) return 0;
+    if ((request->dwFlags & PFD_DOUBLEBUFFER) && !context->owner->doubleBuffered) return 0;
+    return kValidPixelFormat;
+}
+
+bool PlatSetPixelFormat(DeviceContextHandle deviceContext, int32_t index,
+                        const PixelFormatDescriptor*) {
+    SdlDeviceContext* context = LiveDeviceContext(deviceContext);
+    if (context == nullptr || index != kValidPixelFormat) return false;
+    context->owner->pixelFormatSet = true;
+    return true;
+}
+
+RenderingContextHandle PlatCreateContext(DeviceContextHandle deviceContext) {
+    SdlDeviceContext* context = LiveDeviceContext(deviceContext);
+    if (context == nullptr || !context->owner->pixelFormatSet) return nullptr;
+    // SDL makes a new context current at once; the caller expects that only
+    // from PlatMakeCurrent, so whatever was current before is put back.
+    SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext previous = SDL_GL_GetCurrentContext();
+    SDL_GLContext created = SDL_GL_CreateContext(context->owner->window);
+    if (created == nullptr) {
+        fprintf(stderr, "heliora: cannot create an OpenGL context: %s.\n", SDL_GetError());
+        return nullptr;
+    }
+    SDL_GL_MakeCurrent(previous != nullptr ? previousWindow : nullptr, previous);
+    SdlRenderingContext* rendering = new SdlRenderingContext{created};
+    state.renderingContexts.push_back(rendering);
+    return reinterpret_cast<RenderingContextHandle>(rendering);
+}
+
+bool PlatMakeCurrent(DeviceContextHandle deviceContext, RenderingContextHandle context) {
+    if (deviceContext == nullptr && context == nullptr) {
+        if (state.video != VideoState::Ready) return true;
+        return SDL_GL_MakeCurrent(nullptr, nullptr) == 0;
+    }
+    SdlDeviceContext* target = LiveDeviceContext(deviceContext);
+    SdlRenderingContext* rendering = LiveRenderingContext(context);
+    if (target == nullptr || rendering == nullptr) return false;
+    if (SDL_GL_MakeCurrent(target->owner->window, rendering->context) != 0) return false;
+    RequestVsync();
+    PrintGlInfoOnce();
+    return true;
+}
+
+bool PlatDeleteContext(RenderingContextHandle context) {
+    SdlRenderingContext* rendering = LiveRenderingContext(context);
+    if (rendering == nullptr) return false;
+    SDL_GL_DeleteContext(rendering->context);
+    Remove(state.renderingContexts, rendering);
+    delete rendering;
+    return true;
+}
+
+bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
+    SdlDeviceContext* context = LiveDeviceContext(deviceContext);
+    if (context == nullptr) return false;
+    SDL_GL_SwapWindow(context->owner->window);
+    if (!state.vsync) PaceSwap();
+    return true;
+}
+
+// ---- Message boxes ----------------------------------------------------------------------
+
+int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
+                       uint32_t style) {
+    const char* shownText = text != nullptr ? text : "";
+    const char* shownCaption = caption != nullptr ? caption : "Error";
+    int answer = -1;
+    if (!ShowSdlBox(LiveWindow(owner), shownText, shownCaption, style, &answer))
+        fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
+    if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
+    // A box closed without a button, or none shown: the cautious answer.
+    return IsYesNo(style) ? IDNO : IDOK;
+}
+
+// ---- Files ----------------------------------------------------------------------------
+
+FileHandle PlatOpenFileForReading(const char* path) {
+    return static_cast<FileHandle>(posix_files::Open(path));
+}
+
+FileMappingHandle PlatCreateFileMapping(FileHandle file) {
+    return static_cast<FileMappingHandle>(posix_files::CreateMapping(file));
+}
+
+const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length) {
+    return posix_files::MapView(mapping, length);
+}
+
+bool PlatUnmapViewOfFile(const unsigned char* view, size_t length) {
+    return posix_files::UnmapView(view, length);
+}
+
+bool PlatCloseFileMapping(FileMappingHandle mapping) { return posix_files::CloseMapping(mapping); }
+
+bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
