@@ -1,0 +1,333 @@
+# End-to-end harness: the real viewer on a private Xvfb, driven with xdotool,
+# seen through xwininfo, xprop and screenshots. Source it from a test script:
+#
+#   source "$HELIORA_E2E_LIB" "$@"      # $1 = heliora, $2 = heliora-pictures
+#
+# Every wait has a hang guard; the viewer, its message-box children and Xvfb
+# are always taken down on exit (trap). There is no window manager, so windows
+# sit exactly where the viewer puts them and nothing has a frame; focus is
+# given explicitly (e2e_focus) before keys are sent.
+#
+# Start-up
+#   e2e_start_xvfb [WxHxD]        private Xvfb on a free display (default 1024x768x24);
+#                                 exports DISPLAY
+#   e2e_start_viewer              starts the viewer in a scratch directory that holds
+#                                 the eleven pictures; sets E2E_VIEWER_PID; its output
+#                                 goes to $E2E_DIR/viewer.out and viewer.err
+# Windows (found by their exact title among the viewable windows, from
+# `xwininfo -root -tree`; ids are printed in decimal)
+#   e2e_find_window TITLE         prints the id or fails at once
+#   e2e_wait_window TITLE [S]     waits up to S seconds (default 15) and sets E2E_WINDOW
+#                                 to the id (not printed: a failure inside $(...) could
+#                                 not end the test)
+#   e2e_wait_no_window TITLE [S]  waits until no viewable window has that title
+#   e2e_geometry ID               prints "X Y WIDTH HEIGHT" of the client area on screen
+#   e2e_window_state ID           prints the window's _NET_WM_STATE atoms (may be empty)
+#   e2e_close ID                  the close button: sends WM_DELETE_WINDOW
+# Input (XTEST, to the window that has the focus)
+#   e2e_focus ID                  gives the window the keyboard focus
+#   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
+#   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up.
+#                                 The viewer acts on function keys between frames, so a
+#                                 tap shorter than a frame can go unseen: hold keys.
+#   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
+# Message boxes (a box is a window whose title is its caption)
+#   e2e_answer_box CAPTION KEY [S]         focuses the box, presses KEY (Return: the
+#                                          default button, Escape: No or OK) and waits
+#                                          until it is gone
+#   e2e_click_box_button CAPTION I N [S]   clicks button I (from 0, left to right) of
+#                                          the N buttons of the box, found on screen
+# Pictures and results
+#   e2e_screenshot FILE [ID]      PNG of the whole screen, or of one window's area
+#   e2e_wait_exit [S]             waits for the viewer to end (default 20 s); sets
+#                                 E2E_EXIT_CODE; a hang kills it and fails the test
+#   e2e_expect_exit CODE [S]      e2e_wait_exit, then checks the code
+#   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
+#   e2e_pass MESSAGE              prints the message and exits 0
+#
+# Environment: HELIORA_BUILD_DIR (the build tree: pictures and xclose are taken
+# from there when present). E2E_KEEP=1 keeps the scratch directory.
+
+set -uo pipefail
+
+E2E_VIEWER=$(realpath "${1:?usage: source lib.sh HELIORA HELIORA_PICTURES}")
+E2E_PICTURE_TOOL=${2:+$(realpath "$2")}
+E2E_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+E2E_DIR=$(mktemp -d "${TMPDIR:-/tmp}/heliora-e2e.XXXXXX")
+E2E_XVFB_PID=""
+E2E_VIEWER_PID=""
+E2E_EXIT_CODE=""
+E2E_WINDOW=""
+E2E_FAILED=0
+
+readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
+                       Jupiter.bmp Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp)
+# The message box's button face, from SDL's default box colours.
+readonly E2E_BUTTON_COLOUR='#696663'
+readonly E2E_POLL=0.1
+
+# ---- Reporting and clean-up ------------------------------------------------------
+
+e2e_log() { echo "e2e: $*" >&2; }
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  E2E_FAILED=1
+  if [ -n "${DISPLAY:-}" ] && [ -n "$E2E_XVFB_PID" ]; then
+    import -window root "$E2E_DIR/failure.png" 2>/dev/null &&
+      echo "screen at failure: $E2E_DIR/failure.png" >&2
+  fi
+  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; cat "$E2E_DIR/viewer.err" >&2; }
+  exit 1
+}
+
+e2e_pass() {
+  echo "PASS: $*"
+  exit 0
+}
+
+e2e_stop_process() {  # PID: polite, then firm; its children (message boxes) first
+  local pid=$1 i
+  [ -n "$pid" ] || return 0
+  kill -0 "$pid" 2>/dev/null || return 0
+  pkill -TERM -P "$pid" 2>/dev/null
+  kill -TERM "$pid" 2>/dev/null
+  for i in $(seq 20); do kill -0 "$pid" 2>/dev/null || return 0; sleep "$E2E_POLL"; done
+  pkill -KILL -P "$pid" 2>/dev/null
+  kill -KILL "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return 0
+}
+
+e2e_cleanup() {
+  e2e_stop_process "$E2E_VIEWER_PID"
+  e2e_stop_process "$E2E_XVFB_PID"
+  if [ "$E2E_FAILED" = 1 ] || [ "${E2E_KEEP:-0}" = 1 ]; then
+    echo "scratch directory kept: $E2E_DIR" >&2
+  else
+    rm -rf "$E2E_DIR"
+  fi
+}
+trap e2e_cleanup EXIT
+trap 'e2e_fail "interrupted"' INT TERM
+
+# ---- Xvfb --------------------------------------------------------------------------
+
+# Message boxes draw with an X font set of the 12-point medium-r-normal fonts:
+# Hangul comes from the Baekmuk fonts, ASCII needs an ISO 8859-1 font of that
+# shape. Xvfb's only Latin font is the semicondensed `fixed`, so an alias
+# presents it under the normal shape.
+e2e_font_path() {
+  local aliases="$E2E_DIR/fonts" path="" dir
+  mkdir -p "$aliases"
+  echo 0 >"$aliases/fonts.dir"
+  echo '-misc-fixed-medium-r-normal--13-120-75-75-c-60-iso8859-1 -misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso8859-1' \
+    >"$aliases/fonts.alias"
+  path=$aliases
+  for dir in misc 75dpi 100dpi; do
+    [ -f "/usr/share/fonts/X11/$dir/fonts.dir" ] &&
+      path="$path,/usr/share/fonts/X11/$dir/:unscaled,/usr/share/fonts/X11/$dir"
+  done
+  echo "$path,built-ins"
+}
+
+e2e_start_xvfb() {
+  local geometry=${1:-1024x768x24} i number=""
+  command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
+  # -displayfd: Xvfb picks a free display and writes its number once it accepts clients.
+  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset -fp "$(e2e_font_path)" \
+    3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  for i in $(seq 100); do
+    number=$(head -n1 "$E2E_DIR/display" 2>/dev/null)
+    [ -n "$number" ] && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
+    sleep "$E2E_POLL"
+  done
+  [ -n "$number" ] || e2e_fail "Xvfb gave no display number within 10 s"
+  export DISPLAY=":$number"
+  xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
+  e2e_log "Xvfb $geometry on $DISPLAY"
+}
+
+# ---- The viewer ----------------------------------------------------------------------
+
+e2e_have_pictures() {  # DIR
+  local file
+  for file in "${E2E_PICTURES[@]}"; do [ -s "$1/$file" ] || return 1; done
+}
+
+e2e_prepare_pictures() {  # DIR
+  local built="${HELIORA_BUILD_DIR:-}/pictures" file
+  mkdir -p "$1"
+  if [ -n "${HELIORA_BUILD_DIR:-}" ] && e2e_have_pictures "$built"; then
+    for file in "${E2E_PICTURES[@]}"; do cp "$built/$file" "$1/"; done
+  elif [ -n "$E2E_PICTURE_TOOL" ]; then
+    bash "$E2E_SOURCE_DIR/scripts/pictures.sh" "$E2E_PICTURE_TOOL" "$1" >/dev/null ||
+      e2e_fail "could not make the pictures"
+  fi
+  e2e_have_pictures "$1" || e2e_fail "the eleven pictures are missing in $1"
+}
+
+e2e_start_viewer() {
+  local workdir="$E2E_DIR/run"
+  e2e_prepare_pictures "$workdir"
+  (cd "$workdir" && exec "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
+  E2E_VIEWER_PID=$!
+  e2e_log "viewer started (pid $E2E_VIEWER_PID) in $workdir"
+}
+
+e2e_wait_exit() {  # [SECONDS]
+  local limit=${1:-20} i
+  for i in $(seq $((limit * 10))); do
+    kill -0 "$E2E_VIEWER_PID" 2>/dev/null || break
+    sleep "$E2E_POLL"
+  done
+  if kill -0 "$E2E_VIEWER_PID" 2>/dev/null; then
+    e2e_stop_process "$E2E_VIEWER_PID"
+    e2e_fail "the viewer did not end within $limit s"
+  fi
+  wait "$E2E_VIEWER_PID"
+  E2E_EXIT_CODE=$?
+  E2E_VIEWER_PID=""
+}
+
+e2e_expect_exit() {  # CODE [SECONDS]
+  e2e_wait_exit "${2:-20}"
+  [ "$E2E_EXIT_CODE" = "$1" ] || e2e_fail "exit code $E2E_EXIT_CODE, expected $1"
+}
+
+# ---- Windows ---------------------------------------------------------------------------
+
+# Ids (decimal) of the viewable windows whose title is exactly TITLE.
+e2e_windows_titled() {  # TITLE
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v title="$1" '
+      { start = index($0, "\"")
+        if (start == 0) next
+        rest = substr($0, start + 1)
+        end = index(rest, "\": ")
+        if (end > 0 && substr(rest, 1, end - 1) == title) print $1 }'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo $((id))
+  done
+}
+
+e2e_find_window() {  # TITLE
+  local id
+  id=$(e2e_windows_titled "$1" | head -n1)
+  [ -n "$id" ] || return 1
+  echo "$id"
+}
+
+e2e_wait_window() {  # TITLE [SECONDS]
+  local limit=${2:-15} i
+  E2E_WINDOW=""
+  for i in $(seq $((limit * 10))); do
+    E2E_WINDOW=$(e2e_find_window "$1") && return 0
+    if [ -n "$E2E_VIEWER_PID" ] && ! kill -0 "$E2E_VIEWER_PID" 2>/dev/null; then
+      e2e_fail "the viewer ended while waiting for a window titled \"$1\""
+    fi
+    sleep "$E2E_POLL"
+  done
+  e2e_fail "no window titled \"$1\" within $limit s"
+}
+
+e2e_wait_no_window() {  # TITLE [SECONDS]
+  local limit=${2:-15} i
+  for i in $(seq $((limit * 10))); do
+    e2e_find_window "$1" >/dev/null || return 0
+    sleep "$E2E_POLL"
+  done
+  e2e_fail "a window titled \"$1\" is still there after $limit s"
+}
+
+e2e_geometry() {  # ID
+  xwininfo -id "$1" 2>/dev/null | awk '
+    /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
+    /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
+    END { if (w == "") exit 1; print x, y, w, h }'
+}
+
+e2e_window_state() {  # ID
+  xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/^_NET_WM_STATE(ATOM) = //p'
+}
+
+e2e_close() {  # ID
+  local tool="${HELIORA_BUILD_DIR:-}/tests/xclose"
+  if [ -z "${HELIORA_BUILD_DIR:-}" ] || [ ! -x "$tool" ]; then
+    tool="$E2E_DIR/xclose"  # not built with the tests: build it here
+    [ -x "$tool" ] || cc -o "$tool" "$E2E_SOURCE_DIR/tests/e2e/xclose.c" -lX11 ||
+      e2e_fail "cannot build xclose"
+  fi
+  "$tool" "$1" || e2e_fail "could not send WM_DELETE_WINDOW to $1"
+}
+
+# ---- Input ------------------------------------------------------------------------------
+
+e2e_focus() {  # ID
+  # --sync waits for the focus to arrive; timeout guards against a window that never takes it
+  timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || e2e_fail "could not focus window $1"
+}
+
+e2e_key_down() { xdotool keydown "$1"; }
+e2e_key_up() { xdotool keyup "$1"; }
+
+e2e_hold_key() {  # ID KEY [SECONDS]
+  e2e_focus "$1"
+  e2e_key_down "$2"
+  sleep "${3:-0.5}"
+  e2e_key_up "$2"
+}
+
+e2e_click() {  # ID X Y [BUTTON]
+  xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}" ||
+    e2e_fail "could not click at $2,$3 in window $1"
+}
+
+# ---- Message boxes ------------------------------------------------------------------------
+
+e2e_answer_box() {  # CAPTION KEY [SECONDS]
+  e2e_wait_window "$1" "${3:-15}"
+  e2e_focus "$E2E_WINDOW"
+  xdotool key "$2"
+  e2e_wait_no_window "$1" 5
+}
+
+# Screen position "X Y" of the centre of button INDEX of COUNT: the box's width
+# is cut into COUNT equal slices, which hold one button each, and the button is
+# the patch of button colour in its slice.
+e2e_box_button_centre() {  # ID INDEX COUNT
+  local x y w h slice left box bw bh bx by
+  read -r x y w h <<<"$(e2e_geometry "$1")" || return 1
+  slice=$((w / $3))
+  left=$((x + $2 * slice))
+  box=$(import -window root -crop "${slice}x${h}+${left}+${y}" +repage png:- 2>/dev/null |
+    convert - -fuzz 2% -fill white -opaque "$E2E_BUTTON_COLOUR" -fill black +opaque white \
+      -format '%@' info: 2>/dev/null)
+  [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
+  bw=${BASH_REMATCH[1]} bh=${BASH_REMATCH[2]} bx=${BASH_REMATCH[3]} by=${BASH_REMATCH[4]}
+  [ "$bw" -gt 1 ] && [ "$bh" -gt 1 ] || return 1
+  echo "$((left + bx + bw / 2)) $((y + by + bh / 2))"
+}
+
+e2e_click_box_button() {  # CAPTION INDEX COUNT [SECONDS]
+  local centre
+  e2e_wait_window "$1" "${4:-15}"
+  sleep 0.3  # the box draws itself after it is mapped
+  centre=$(e2e_box_button_centre "$E2E_WINDOW" "$2" "$3") ||
+    e2e_fail "no button $2 of $3 found in the box \"$1\""
+  xdotool mousemove $centre click 1
+  e2e_wait_no_window "$1" 5
+}
+
+# ---- Screenshots --------------------------------------------------------------------------
+
+e2e_screenshot() {  # FILE [ID]
+  local x y w h
+  if [ -n "${2:-}" ]; then
+    read -r x y w h <<<"$(e2e_geometry "$2")"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
+  else
+    import -window root "$1"
+  fi
+}
