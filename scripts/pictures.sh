@@ -9,8 +9,9 @@ dir=$2
 maps=${HELIORA_MAPS:-/usr/share/openuniverse/textures}
 mkdir -p "$dir"
 
-# picture file : body : source map
-bodies=(Sun.bmp:Sun:sun.jpg Mercury.bmp:Mercury:mercury.jpg Venus.bmp:Venus:venus.jpg
+# picture file : body : source map (the package's sun.jpg is a glare sprite, not
+# a surface, so the Sun gets a drawn map)
+bodies=(Sun.bmp:Sun: Mercury.bmp:Mercury:mercury.jpg Venus.bmp:Venus:venus.jpg
         earth.bmp:Earth:earth.jpg Moon.bmp:Moon:moon.jpg Mars.bmp:Mars:mars.jpg
         Jupiter.bmp:Jupiter:jupiter.jpg Saturn.bmp:Saturn:saturn.jpg
         Uranus.bmp:Uranus:uranus.jpg Neptune.bmp:Neptune:neptune.jpg pluto.bmp:Pluto:pluto.jpg)
@@ -18,7 +19,7 @@ bodies=(Sun.bmp:Sun:sun.jpg Mercury.bmp:Mercury:mercury.jpg Venus.bmp:Venus:venu
 for entry in "${bodies[@]}"; do
   IFS=: read -r file body source <<<"$entry"
   [ -s "$dir/$file" ] && continue  # a picture already there (perhaps the user's own) stays
-  if [ -r "$maps/$source" ] && "$tool" import "$maps/$source" "$dir/$file"; then
+  if [ -n "$source" ] && [ -r "$maps/$source" ] && "$tool" import "$maps/$source" "$dir/$file"; then
     continue
   fi
   "$tool" generate "$body" "$dir/$file"
