@@ -7,8 +7,7 @@ build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev li
        libgtest-dev libbenchmark-dev libstb-dev)
 # Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
 # (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
-# planet maps come from
-# openuniverse-common.
+# planet maps come from openuniverse-common.
 run=(xfonts-base xfonts-baekmuk openuniverse-common)
 test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev clang libclang-rt-14-dev)
 
