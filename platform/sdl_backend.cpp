@@ -116,6 +116,10 @@ void SetHints() {
     // Closing the window is the window's own message (WM_CLOSE); SDL_QUIT then
     // only comes from an interrupt signal, which closes the windows the same way.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A click that gives the window the focus is a click all the same: SDL would
+    // drop any click read within 10 ms of a focus change, which after a busy
+    // spell (a context being built) is the first click of all.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // Only a desktop will do: SDL would otherwise fall back to its off-screen
     // driver and run, unseen, without any display. SDL_VIDEODRIVER still rules.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);

@@ -24,6 +24,9 @@
 #   e2e_geometry ID               prints "X Y WIDTH HEIGHT" of the client area on screen
 #   e2e_window_state ID           prints the window's _NET_WM_STATE atoms (may be empty)
 #   e2e_close ID                  the close button: sends WM_DELETE_WINDOW
+#   e2e_cursor_over ID            moves the pointer into the window, prints "shown" or
+#                                 "hidden" (call it as a condition or in $(...): it
+#                                 prints, so its failure cannot end the test there)
 # Input (XTEST, to the window that has the focus)
 #   e2e_focus ID                  gives the window the keyboard focus
 #   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
@@ -58,6 +61,7 @@ E2E_XVFB_PID=""
 E2E_VIEWER_PID=""
 E2E_EXIT_CODE=""
 E2E_WINDOW=""
+E2E_HELPER=""
 E2E_FAILED=0
 
 readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
@@ -202,7 +206,8 @@ e2e_expect_exit() {  # CODE [SECONDS]
 # Ids (decimal) of the viewable windows whose title is exactly TITLE.
 e2e_windows_titled() {  # TITLE
   local id
-  for id in $(xwininfo -root -tree 2>/dev/null | awk -v title="$1" '
+  # Titles are UTF-8 (a Korean caption); xwininfo prints them only under a UTF-8 locale.
+  for id in $(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | awk -v title="$1" '
       { start = index($0, "\"")
         if (start == 0) next
         rest = substr($0, start + 1)
@@ -252,14 +257,31 @@ e2e_window_state() {  # ID
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/^_NET_WM_STATE(ATOM) = //p'
 }
 
+# Sets E2E_HELPER to the small X client NAME (tests/e2e/NAME.c): the one built
+# with the tests, or one built here when the build tree has none.
+e2e_helper() {  # NAME LIBRARIES...
+  local name=$1
+  shift
+  E2E_HELPER="${HELIORA_BUILD_DIR:-}/tests/$name"
+  [ -n "${HELIORA_BUILD_DIR:-}" ] && [ -x "$E2E_HELPER" ] && return 0
+  E2E_HELPER="$E2E_DIR/$name"
+  [ -x "$E2E_HELPER" ] || cc -o "$E2E_HELPER" "$E2E_SOURCE_DIR/tests/e2e/$name.c" "$@" ||
+    e2e_fail "cannot build $name"
+}
+
 e2e_close() {  # ID
-  local tool="${HELIORA_BUILD_DIR:-}/tests/xclose"
-  if [ -z "${HELIORA_BUILD_DIR:-}" ] || [ ! -x "$tool" ]; then
-    tool="$E2E_DIR/xclose"  # not built with the tests: build it here
-    [ -x "$tool" ] || cc -o "$tool" "$E2E_SOURCE_DIR/tests/e2e/xclose.c" -lX11 ||
-      e2e_fail "cannot build xclose"
-  fi
-  "$tool" "$1" || e2e_fail "could not send WM_DELETE_WINDOW to $1"
+  e2e_helper xclose -lX11
+  "$E2E_HELPER" "$1" || e2e_fail "could not send WM_DELETE_WINDOW to $1"
+}
+
+# Moves the pointer to the window's centre and prints "shown" or "hidden".
+e2e_cursor_over() {  # ID
+  local x y width height
+  e2e_helper xcursor -lX11 -lXfixes
+  read -r x y width height <<<"$(e2e_geometry "$1")"
+  xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) || e2e_fail "cannot move the pointer"
+  sleep 0.3  # the window sets its cursor when the pointer enters
+  "$E2E_HELPER" || e2e_fail "cannot read the cursor"
 }
 
 # ---- Input ------------------------------------------------------------------------------
@@ -279,9 +301,11 @@ e2e_hold_key() {  # ID KEY [SECONDS]
   e2e_key_up "$2"
 }
 
+# The pointer gets there (--sync) before the button goes down.
 e2e_click() {  # ID X Y [BUTTON]
-  xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}" ||
-    e2e_fail "could not click at $2,$3 in window $1"
+  timeout 5 xdotool mousemove --window "$1" --sync "$2" "$3" ||
+    e2e_fail "could not move the pointer to $2,$3 in window $1"
+  xdotool click "${4:-1}" || e2e_fail "could not click at $2,$3 in window $1"
 }
 
 # ---- Message boxes ------------------------------------------------------------------------

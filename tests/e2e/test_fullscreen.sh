@@ -1,0 +1,43 @@
+# On an 800 x 600 screen the 800 x 600 mode exists: F1 gives a full-screen
+# window of that size, with the cursor hidden and without any question, and F1
+# again brings back the 800 x 600 window with its cursor; the close button then
+# ends the viewer with exit code 0.
+source "$HELIORA_E2E_LIB" "$@"
+
+expect_heliora() {  # WHEN full|windowed
+  e2e_wait_window Heliora
+  local x y width height cursor
+  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
+  [ "$width x $height at $x,$y" = "800 x 600 at 0,0" ] ||
+    e2e_fail "$1: window is $width x $height at $x,$y, expected 800 x 600 at 0,0"
+  # Without a window manager nothing frames or moves windows, so a full-screen
+  # window is told apart by its hidden cursor (and by no question being asked).
+  cursor=$(e2e_cursor_over "$E2E_WINDOW")
+  case "$2:$cursor" in
+    full:hidden | windowed:shown) ;;
+    *) e2e_fail "$1: the cursor is \"$cursor\" over a $2 window" ;;
+  esac
+}
+
+e2e_start_xvfb 800x600x24
+e2e_start_viewer
+expect_heliora "at start" windowed
+first=$E2E_WINDOW
+
+e2e_hold_key "$E2E_WINDOW" F1
+timeout 10 bash -c "while xwininfo -id $first >/dev/null 2>&1; do sleep 0.1; done" ||
+  e2e_fail "F1 did not close the first window"
+expect_heliora "after F1" full
+e2e_find_window Orbisca >/dev/null && e2e_fail "the display has the mode, yet the viewer asked"
+sleep 1
+e2e_screenshot "$E2E_DIR/fullscreen.png"
+second=$E2E_WINDOW
+
+e2e_hold_key "$E2E_WINDOW" F1
+timeout 10 bash -c "while xwininfo -id $second >/dev/null 2>&1; do sleep 0.1; done" ||
+  e2e_fail "F1 did not close the full-screen window"
+expect_heliora "after the second F1" windowed
+
+e2e_close "$E2E_WINDOW"
+e2e_expect_exit 0
+e2e_pass "F1 switches to an 800 x 600 full-screen window and back"
