@@ -119,8 +119,8 @@ trap 'e2e_fail "interrupted"' INT TERM
 
 # Message boxes draw with an X font set of the 12-point medium-r-normal fonts:
 # Hangul comes from the Baekmuk fonts, ASCII needs an ISO 8859-1 font of that
-# shape. Xvfb's only Latin font is the semicondensed `fixed`, so an alias
-# presents it under the normal shape.
+# shape. Without xfonts-base, Xvfb's only Latin font is the semicondensed
+# `fixed`: an alias presents it under the normal shape.
 e2e_font_path() {
   local aliases="$E2E_DIR/fonts" path="" dir
   mkdir -p "$aliases"
@@ -128,9 +128,11 @@ e2e_font_path() {
   echo '-misc-fixed-medium-r-normal--13-120-75-75-c-60-iso8859-1 -misc-fixed-medium-r-semicondensed--13-120-75-75-c-60-iso8859-1' \
     >"$aliases/fonts.alias"
   path=$aliases
-  for dir in misc 75dpi 100dpi; do
-    [ -f "/usr/share/fonts/X11/$dir/fonts.dir" ] &&
-      path="$path,/usr/share/fonts/X11/$dir/:unscaled,/usr/share/fonts/X11/$dir"
+  # Bitmap fonts at their own sizes only, the 75-dpi ones (Baekmuk) first: the
+  # box takes the first font of each character set, and the 16-pixel Korean
+  # font in misc would stand a head taller than the 13-pixel Latin letters.
+  for dir in 75dpi misc 100dpi; do
+    [ -f "/usr/share/fonts/X11/$dir/fonts.dir" ] && path="$path,/usr/share/fonts/X11/$dir/:unscaled"
   done
   echo "$path,built-ins"
 }
