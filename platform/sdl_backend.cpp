@@ -73,6 +73,9 @@ constexpr size_t kMaxQueuedMessages = 4096;
 // SDL refuses larger windows on most drivers; anything past it is a caller's error.
 constexpr int32_t kMaxWindowSide = 16384;
 constexpr int kDepthBufferBits = 16;
+// Every window is created under a double-buffer request, and SDL's X11 driver
+// creates no OpenGL window without a visual that has what was requested.
+constexpr bool kWindowsAreDoubleBuffered = true;
 constexpr int kValidPixelFormat = 1;
 // Without vertical sync an idle loop would draw as fast as it can; swaps are
 // then paced to about 60 a second, what a common display would give.
@@ -430,14 +433,24 @@ void ForgetWindow(SdlWindow* window) {
 
 // ---- Display modes ------------------------------------------------------------------
 
+bool HasSize(const SDL_DisplayMode& mode, uint32_t width, uint32_t height) {
+    return static_cast<uint32_t>(mode.w) == width && static_cast<uint32_t>(mode.h) == height;
+}
+
 // The first mode display 0 lists with this width and height (SDL lists the
-// deepest and fastest first); any depth will do.
+// deepest and fastest first); any depth will do. The desktop's own mode counts
+// even where the driver lists no modes.
 bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && HasSize(desktop, width, height)) {
+        *found = desktop;
+        return true;
+    }
     int count = SDL_GetNumDisplayModes(0);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode;
         if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
-        if (static_cast<uint32_t>(mode.w) == width && static_cast<uint32_t>(mode.h) == height) {
+        if (HasSize(mode, width, height)) {
             *found = mode;
             return true;
         }
@@ -646,7 +659,8 @@ WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* tit
     if (sdlWindow == nullptr) return nullptr;
 
     SdlWindow* window =
-        new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure, true, false};
+        new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
+                      kWindowsAreDoubleBuffered, false};
     state.windows.push_back(window);
     state.deviceContexts.push_back(new SdlDeviceContext{window});
     return HandleOf(window);

@@ -1,0 +1,367 @@
+// The SDL backend on SDL's off-screen video driver: no display is needed, yet
+// windows, OpenGL contexts and SDL's event queue are real. Input is fed in
+// through SDL's queue (the one place this test touches SDL itself) and read
+// back as the messages the shell sees.
+#include <GL/gl.h>
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace {
+
+// The backend's state lives for the process, so every test starts from an
+// empty queue and leaves no window, context or class behind.
+class SdlBackend : public ::testing::Test {
+protected:
+    static intptr_t Record(WindowHandle window, uint32_t message, uintptr_t wParam,
+                           intptr_t lParam) {
+        dispatched.push_back({window, message, wParam, lParam});
+        return 42;
+    }
+
+    void SetUp() override {
+        DrainQueue();
+        dispatched.clear();
+        WindowClass windowClass = {};
+        windowClass.procedure = Record;
+        windowClass.className = kClass;
+        ASSERT_NE(PlatRegisterClass(&windowClass), 0);
+    }
+
+    void TearDown() override {
+        for (RenderingContextHandle context : contexts) PlatDeleteContext(context);
+        for (WindowHandle window : windows) PlatDestroyWindow(window);
+        PlatUnregisterClass(kClass, PlatGetModuleHandle());
+        if (PlatChangeDisplaySettings(nullptr, 0) != DISP_CHANGE_SUCCESSFUL) ADD_FAILURE();
+        DrainQueue();
+    }
+
+    static void DrainQueue() {
+        PlatMessage message;
+        while (PlatPeekMessage(&message)) {
+        }
+    }
+
+    // A window with its context current, as the shell opens it; `sdlWindow`
+    // is the SDL window behind it, for feeding events.
+    WindowHandle OpenWindow(uint32_t style = WS_OVERLAPPEDWINDOW, int32_t width = 320,
+                            int32_t height = 240) {
+        WindowHandle window = PlatCreateWindowEx(WS_EX_APPWINDOW, kClass, "Test", style, 0, 0,
+                                                 width, height, nullptr, PlatGetModuleHandle());
+        if (window == nullptr) return nullptr;
+        windows.push_back(window);
+        DeviceContextHandle deviceContext = PlatGetDC(window);
+        EXPECT_EQ(PlatChoosePixelFormat(deviceContext, &kRequest), 1);
+        EXPECT_TRUE(PlatSetPixelFormat(deviceContext, 1, &kRequest));
+        RenderingContextHandle context = PlatCreateContext(deviceContext);
+        EXPECT_NE(context, nullptr);
+        contexts.push_back(context);
+        EXPECT_TRUE(PlatMakeCurrent(deviceContext, context));
+        sdlWindow = SDL_GL_GetCurrentWindow();
+        return window;
+    }
+
+    std::vector<PlatMessage> TakeAll() {
+        std::vector<PlatMessage> taken;
+        PlatMessage message;
+        while (PlatPeekMessage(&message)) taken.push_back(message);
+        return taken;
+    }
+
+    void PushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
+        SDL_Event event = {};
+        event.key.type = type;
+        event.key.windowID = SDL_GetWindowID(sdlWindow);
+        event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        event.key.repeat = repeat;
+        event.key.keysym.sym = key;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    void PushWindowEvent(Uint8 kind, Sint32 data1 = 0, Sint32 data2 = 0) {
+        SDL_Event event = {};
+        event.window.type = SDL_WINDOWEVENT;
+        event.window.windowID = SDL_GetWindowID(sdlWindow);
+        event.window.event = kind;
+        event.window.data1 = data1;
+        event.window.data2 = data2;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    void PushButton(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
+        SDL_Event event = {};
+        event.button.type = type;
+        event.button.windowID = SDL_GetWindowID(sdlWindow);
+        event.button.button = button;
+        event.button.x = x;
+        event.button.y = y;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
+    static constexpr const char* kClass = "BackendTest";
+    static constexpr PixelFormatDescriptor kRequest = {
+        40, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA, 16};
+    static inline std::vector<PlatMessage> dispatched;
+    std::vector<WindowHandle> windows;
+    std::vector<RenderingContextHandle> contexts;
+    SDL_Window* sdlWindow = nullptr;
+};
+
+TEST_F(SdlBackend, ClassNamesAreRegisteredOnceAndUnknownClassesMakeNoWindow) {
+    WindowClass again = {};
+    again.procedure = Record;
+    again.className = kClass;
+    EXPECT_EQ(PlatRegisterClass(&again), 0) << "a registered name must be refused";
+    again.className = "";
+    EXPECT_EQ(PlatRegisterClass(&again), 0);
+    EXPECT_EQ(PlatRegisterClass(nullptr), 0);
+    EXPECT_FALSE(PlatUnregisterClass("NoSuchClass", PlatGetModuleHandle()));
+    EXPECT_EQ(PlatCreateWindowEx(0, "NoSuchClass", "x", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                 nullptr, PlatGetModuleHandle()),
+              nullptr);
+    ASSERT_TRUE(PlatUnregisterClass(kClass, PlatGetModuleHandle()));
+    again.className = kClass;
+    EXPECT_NE(PlatRegisterClass(&again), 0) << "an unregistered name may be registered again";
+}
+
+TEST_F(SdlBackend, ImpossibleWindowSizesAreRefused) {
+    for (auto [width, height] : std::vector<std::pair<int32_t, int32_t>>{
+             {0, 600}, {800, 0}, {-800, 600}, {800, -1}, {100000, 600}, {800, 1 << 30}}) {
+        EXPECT_EQ(PlatCreateWindowEx(0, kClass, "x", WS_OVERLAPPEDWINDOW, 0, 0, width, height,
+                                     nullptr, PlatGetModuleHandle()),
+                  nullptr)
+            << width << " x " << height;
+    }
+}
+
+TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
+    Rect rectangle = {0, 0, 800, 600};
+    ASSERT_TRUE(PlatAdjustWindowRectEx(&rectangle, WS_OVERLAPPEDWINDOW, false, 0));
+    EXPECT_EQ(rectangle.right - rectangle.left, 800);
+    EXPECT_EQ(rectangle.bottom - rectangle.top, 600);
+
+    WindowHandle window = OpenWindow(WS_OVERLAPPEDWINDOW, 800, 600);
+    ASSERT_NE(window, nullptr);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(sdlWindow, &width, &height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_RESIZABLE);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_HIDDEN) << "windows start hidden";
+    int depth = 0;  // (the off-screen driver draws to a single-buffered surface)
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    EXPECT_GE(depth, 16);
+    EXPECT_NE(glGetString(GL_VERSION), nullptr);
+    EXPECT_TRUE(PlatSwapBuffers(PlatGetDC(window)));
+    EXPECT_TRUE(PlatShowWindow(window, SW_SHOW));
+    EXPECT_EQ(PlatSetFocus(window), nullptr);
+    EXPECT_EQ(PlatGetFocus(), window);
+}
+
+TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {
+    WindowHandle window = OpenWindow();
+    ASSERT_NE(window, nullptr);
+    DeviceContextHandle deviceContext = PlatGetDC(window);
+    PixelFormatDescriptor noOpenGl = kRequest;
+    noOpenGl.dwFlags = PFD_DRAW_TO_WINDOW | PFD_DOUBLEBUFFER;
+    EXPECT_EQ(PlatChoosePixelFormat(deviceContext, &noOpenGl), 0);
+    PixelFormatDescriptor colourIndex = kRequest;
+    colourIndex.iPixelType = 1;
+    EXPECT_EQ(PlatChoosePixelFormat(deviceContext, &colourIndex), 0);
+    EXPECT_EQ(PlatChoosePixelFormat(deviceContext, nullptr), 0);
+    EXPECT_FALSE(PlatSetPixelFormat(deviceContext, 2, &kRequest));
+
+    // Releasing and deleting work once; stale handles are refused, not followed.
+    EXPECT_TRUE(PlatMakeCurrent(nullptr, nullptr));
+    EXPECT_FALSE(PlatMakeCurrent(deviceContext, nullptr));
+    RenderingContextHandle context = contexts.back();
+    EXPECT_TRUE(PlatDeleteContext(context));
+    EXPECT_FALSE(PlatDeleteContext(context));
+    contexts.pop_back();
+    EXPECT_TRUE(PlatReleaseDC(window, deviceContext));
+    EXPECT_TRUE(PlatDestroyWindow(window));
+    EXPECT_FALSE(PlatDestroyWindow(window));
+    EXPECT_EQ(PlatGetDC(window), nullptr);
+    EXPECT_FALSE(PlatSwapBuffers(deviceContext));
+    windows.clear();
+}
+
+TEST_F(SdlBackend, KeysBecomeVirtualKeyCodesAndUnknownKeysAreDropped) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    const std::vector<std::pair<SDL_Keycode, uintptr_t>> keys = {
+        {SDLK_SPACE, VK_SPACE}, {SDLK_KP_PLUS, VK_ADD}, {SDLK_KP_MINUS, VK_SUBTRACT},
+        {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F1, VK_F1}, {SDLK_F2, VK_F2}, {SDLK_F3, VK_F3},
+        {SDLK_F4, VK_F4}, {SDLK_F5, VK_F5}, {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'},
+        {SDLK_9, '9'}, {SDLK_RETURN, 13}, {SDLK_TAB, 9}, {SDLK_BACKSPACE, 8},
+        {SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40}, {SDLK_F12, 123}};
+    for (auto [key, virtualKey] : keys) {
+        PushKey(SDL_KEYDOWN, key);
+        PushKey(SDL_KEYUP, key);
+    }
+    PushKey(SDL_KEYDOWN, SDLK_AUDIOPLAY);   // not in the table
+    PushKey(SDL_KEYDOWN, SDLK_MODE);
+
+    std::vector<PlatMessage> messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2 * keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(messages[2 * i].message, WM_KEYDOWN);
+        EXPECT_EQ(messages[2 * i].wParam, keys[i].second) << "key " << keys[i].first;
+        EXPECT_EQ(messages[2 * i + 1].message, WM_KEYUP);
+        EXPECT_EQ(messages[2 * i + 1].wParam, keys[i].second);
+        EXPECT_EQ(messages[2 * i].window, windows.back());
+    }
+}
+
+TEST_F(SdlBackend, AutoRepeatGivesFurtherKeyDowns) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    PushKey(SDL_KEYDOWN, SDLK_F2);
+    PushKey(SDL_KEYDOWN, SDLK_F2, 1);
+    PushKey(SDL_KEYDOWN, SDLK_F2, 1);
+    PushKey(SDL_KEYUP, SDLK_F2);
+    std::vector<PlatMessage> messages = TakeAll();
+    ASSERT_EQ(messages.size(), 4u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i].message, WM_KEYDOWN);
+    EXPECT_EQ(messages[3].message, WM_KEYUP);
+}
+
+TEST_F(SdlBackend, MouseAndWindowEventsCarryUnsignedHalves) {
+    WindowHandle window = OpenWindow();
+    ASSERT_NE(window, nullptr);
+    SDL_Event motion = {};
+    motion.motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SDL_GetWindowID(sdlWindow);
+    motion.motion.x = 110;
+    motion.motion.y = 95;
+    SDL_PushEvent(&motion);
+    motion.motion.x = -1;  // dragged out past the left edge
+    SDL_PushEvent(&motion);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 400, 300);
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 400, 300);  // no message
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 2);
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 3, 4);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 5, 6);  // no message
+    PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0);
+    PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
+
+    std::vector<PlatMessage> messages = TakeAll();
+    const std::vector<std::pair<uint32_t, intptr_t>> expected = {
+        {WM_MOUSEMOVE, PackPoint(110, 95)}, {WM_MOUSEMOVE, PackPoint(0xFFFF, 95)},
+        {WM_LBUTTONDOWN, PackPoint(400, 300)}, {WM_RBUTTONDOWN, PackPoint(1, 2)},
+        {WM_RBUTTONUP, PackPoint(3, 4)}, {WM_SIZE, PackPoint(640, 0)}, {WM_CLOSE, 0}};
+    ASSERT_EQ(messages.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(messages[i].message, expected[i].first) << "message " << i;
+        EXPECT_EQ(messages[i].lParam, expected[i].second) << "message " << i;
+        EXPECT_EQ(messages[i].window, window);
+    }
+}
+
+TEST_F(SdlBackend, DispatchReachesTheClassProcedureOfLiveWindowsOnly) {
+    WindowHandle window = OpenWindow();
+    ASSERT_NE(window, nullptr);
+    PushKey(SDL_KEYDOWN, SDLK_ESCAPE);
+    PlatMessage message;
+    ASSERT_TRUE(PlatPeekMessage(&message));
+    EXPECT_EQ(PlatDispatchMessage(&message), 42);
+    ASSERT_EQ(dispatched.size(), 1u);
+    EXPECT_EQ(dispatched[0].window, window);
+    EXPECT_EQ(dispatched[0].wParam, VK_ESCAPE);
+
+    // Input still queued for a window that is then destroyed never reaches anyone:
+    // the first Space is taken, the second waits in the queue.
+    PushKey(SDL_KEYDOWN, SDLK_SPACE);
+    PushKey(SDL_KEYDOWN, SDLK_SPACE);
+    ASSERT_TRUE(PlatPeekMessage(&message));
+    ASSERT_TRUE(PlatDestroyWindow(window));
+    windows.clear();
+    EXPECT_EQ(PlatDispatchMessage(&message), 0);
+    EXPECT_EQ(dispatched.size(), 1u);
+    EXPECT_TRUE(TakeAll().empty());
+    EXPECT_EQ(PlatDefWindowProc(nullptr, WM_SIZE, 0, 0), 0);
+}
+
+TEST_F(SdlBackend, QuitCarriesItsCodeAndAnInterruptClosesEveryWindow) {
+    WindowHandle first = OpenWindow();
+    WindowHandle second = OpenWindow();
+    ASSERT_NE(second, nullptr);
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    std::vector<PlatMessage> messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].message, WM_CLOSE);
+    EXPECT_EQ(messages[0].window, first);
+    EXPECT_EQ(messages[1].window, second);
+
+    PlatPostQuitMessage(27);
+    messages = TakeAll();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, WM_QUIT);
+    EXPECT_EQ(messages[0].wParam, 27u);
+    EXPECT_EQ(messages[0].window, nullptr);
+}
+
+TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen) {
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
+        << "no mode was asked for";
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    DisplayMode mode = {148, DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT, 16,
+                        static_cast<uint32_t>(desktop.w) + 7, static_cast<uint32_t>(desktop.h)};
+    EXPECT_NE(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    mode.dmPelsWidth = 0;
+    EXPECT_NE(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
+        << "no mode was accepted";
+
+    mode.dmPelsWidth = static_cast<uint32_t>(desktop.w);
+    mode.dmBitsPerPel = 8;  // any depth of that size will do
+    ASSERT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
+    ASSERT_NE(OpenWindow(WS_OVERLAPPEDWINDOW), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
+        << "only popup windows cover the screen";
+    EXPECT_EQ(PlatChangeDisplaySettings(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
+        << "back in the desktop's mode";
+}
+
+TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
+    EXPECT_EQ(PlatShowCursor(false), -1);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(PlatShowCursor(true), 0);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+}
+
+TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(PlatMessageBox(nullptr, "Use Windowed Mode Instead?", "Orbisca",
+                             MB_YESNO | MB_ICONEXCLAMATION),
+              IDNO);
+    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), IDOK);
+    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), IDOK);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Orbisca: Use Windowed Mode Instead?\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("태양: 반지름(Km) : 695,500\n"), std::string::npos) << err;
+}
+
+}  // namespace
+
+// No display may be reachable: a box would wait for a person to answer it.
+int main(int argc, char** argv) {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
