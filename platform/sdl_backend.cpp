@@ -106,10 +106,21 @@ static BackendState state;
 
 // ---- Video start-up --------------------------------------------------------------
 
-bool DisplayNamed() {
-    const char* x11 = getenv("DISPLAY");
-    const char* wayland = getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+const char* EnvironmentValue(const char* name) {
+    const char* value = getenv(name);
+    return value != nullptr && *value != '\0' ? value : nullptr;
+}
+
+// What to add to SDL's reason so that a user knows where to look.
+void PrintDisplayHint() {
+    const char* x11 = EnvironmentValue("DISPLAY");
+    const char* wayland = EnvironmentValue("WAYLAND_DISPLAY");
+    if (x11 == nullptr && wayland == nullptr)
+        fputs(" Is DISPLAY set?", stderr);
+    else if (x11 != nullptr)
+        fprintf(stderr, " (DISPLAY is \"%s\")", x11);
+    else
+        fprintf(stderr, " (WAYLAND_DISPLAY is \"%s\")", wayland);
 }
 
 void SetHints() {
@@ -136,12 +147,15 @@ bool EnsureVideo() {
     SetHints();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         state.video = VideoState::Failed;
-        fprintf(stderr, "heliora: cannot open a window: %s.%s\n", SDL_GetError(),
-                DisplayNamed() ? "" : " Is DISPLAY set?");
+        fprintf(stderr, "heliora: cannot open a window: %s.", SDL_GetError());
+        PrintDisplayHint();
+        fputc('\n', stderr);
         return false;
     }
     atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
     state.video = VideoState::Ready;
+    // Keys are read as keys: no input method may take them for composing text.
+    SDL_StopTextInput();
     SDL_ShowCursor(state.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
     return true;
 }
@@ -331,9 +345,11 @@ void QueueWindowEvent(const SDL_WindowEvent& event) {
 }
 
 // An interrupt (Ctrl+C, a polite kill) closes the windows as their close
-// buttons would, so the display mode is given back on the normal way out.
+// buttons would, so the display mode is given back on the normal way out; with
+// no window to close, the loop is asked to end as a close would end it.
 void QueueCloseForEveryWindow() {
     for (SdlWindow* window : state.windows) Queue(window, WM_CLOSE, 0, 0);
+    if (state.windows.empty()) state.queue.push_back(PlatMessage{nullptr, WM_QUIT, 0, 0});
 }
 
 void QueueEvent(const SDL_Event& event) {

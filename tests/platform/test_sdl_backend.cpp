@@ -304,6 +304,17 @@ TEST_F(SdlBackend, QuitCarriesItsCodeAndAnInterruptClosesEveryWindow) {
     EXPECT_EQ(messages[0].message, WM_QUIT);
     EXPECT_EQ(messages[0].wParam, 27u);
     EXPECT_EQ(messages[0].window, nullptr);
+
+    // Between F1's close and open there is no window: the interrupt still ends the loop.
+    for (RenderingContextHandle context : contexts) PlatDeleteContext(context);
+    for (WindowHandle window : windows) PlatDestroyWindow(window);
+    contexts.clear();
+    windows.clear();
+    SDL_PushEvent(&quit);
+    messages = TakeAll();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, WM_QUIT);
+    EXPECT_EQ(messages[0].wParam, 0u);
 }
 
 TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen) {
