@@ -5,9 +5,12 @@
 // request); without a display every window fails and the reason is printed
 // once. Input is turned into messages when PlatPeekMessage pumps SDL's events
 // into one FIFO, keys through one bounded table of virtual-key codes.
+// Message boxes are SDL's own (on X11 drawn with X core fonts); where none can
+// be shown, the message goes to standard error.
 // Limits: one thread; display 0 only; one pixel format per window (the one
-// SDL chose for it at creation); a full-screen mode is taken from the modes
-// display 0 lists, so a virtual display offers only its own size.
+// SDL chose for it at creation); a full-screen mode is one that display 0
+// lists or its desktop mode, so a virtual display offers only its own size;
+// without vertical sync, buffer swaps are paced to about 60 a second.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <langinfo.h>
@@ -16,7 +19,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
