@@ -13,10 +13,11 @@
 #                                 exports DISPLAY
 #   e2e_start_viewer              starts the viewer in a scratch directory that holds
 #                                 the eleven pictures; sets E2E_VIEWER_PID; its output
-#                                 goes to $E2E_DIR/viewer.out and viewer.err
+#                                 goes to $E2E_DIR/viewer.out and viewer.err. May be
+#                                 called again once the previous viewer has ended.
 # Windows (found by their exact title among the viewable windows, from
 # `xwininfo -root -tree`; ids are printed in decimal)
-#   e2e_find_window TITLE         prints the id or fails at once
+#   e2e_find_window TITLE         prints the id, or returns 1 at once when there is none
 #   e2e_wait_window TITLE [S]     waits up to S seconds (default 15) and sets E2E_WINDOW
 #                                 to the id (not printed: a failure inside $(...) could
 #                                 not end the test)
@@ -31,8 +32,9 @@
 #   e2e_focus ID                  gives the window the keyboard focus
 #   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
 #   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up.
-#                                 The viewer acts on function keys between frames, so a
-#                                 tap shorter than a frame can go unseen: hold keys.
+#                                 The viewer acts on function keys between frames and
+#                                 a key-up clears the key, so a tap whose key-up comes
+#                                 before the next frame goes unseen: hold keys.
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
 # Message boxes (a box is a window whose title is its caption)
 #   e2e_answer_box CAPTION KEY [S]         focuses the box, presses KEY (Return: the
@@ -48,8 +50,9 @@
 #   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
-# Environment: HELIORA_BUILD_DIR (the build tree: pictures and xclose are taken
-# from there when present). E2E_KEEP=1 keeps the scratch directory.
+# Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
+# xclose and xcursor are taken from there when present, else made here).
+# E2E_KEEP=1 keeps the scratch directory ($E2E_DIR) for a look at screenshots.
 
 set -uo pipefail
 
