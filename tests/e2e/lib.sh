@@ -11,10 +11,11 @@
 # Start-up
 #   e2e_start_xvfb [WxHxD]        private Xvfb on a free display (default 1024x768x24);
 #                                 exports DISPLAY
-#   e2e_start_viewer              starts the viewer in a scratch directory that holds
-#                                 the eleven pictures; sets E2E_VIEWER_PID; its output
-#                                 goes to $E2E_DIR/viewer.out and viewer.err. May be
-#                                 called again once the previous viewer has ended.
+#   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory that holds
+#                                 the eleven pictures, less those named; sets
+#                                 E2E_VIEWER_PID; its output goes to
+#                                 $E2E_DIR/viewer.out and viewer.err. May be called
+#                                 again once the previous viewer has ended.
 # Windows (found by their exact title among the viewable windows, from
 # `xwininfo -root -tree`; ids are printed in decimal)
 #   e2e_find_window TITLE         prints the id, or returns 1 at once when there is none
@@ -178,9 +179,10 @@ e2e_prepare_pictures() {  # DIR
   e2e_have_pictures "$1" || e2e_fail "the eleven pictures are missing in $1"
 }
 
-e2e_start_viewer() {
-  local workdir="$E2E_DIR/run"
+e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
+  local workdir="$E2E_DIR/run" file
   e2e_prepare_pictures "$workdir"
+  for file in "$@"; do rm -f "$workdir/$file"; done
   (cd "$workdir" && exec "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
   E2E_VIEWER_PID=$!
   e2e_log "viewer started (pid $E2E_VIEWER_PID) in $workdir"
