@@ -10,7 +10,9 @@
 #
 # Start-up
 #   e2e_start_xvfb [WxHxD]        private Xvfb on a free display (default 1024x768x24);
-#                                 exports DISPLAY
+#                                 exports DISPLAY. With E2E_FONTS=latin its font path
+#                                 has no Hangul fonts: boxes then draw Korean text
+#                                 with Latin stand-ins (a reference for Hangul checks)
 #   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory that holds
 #                                 the eleven pictures, less those named; sets
 #                                 E2E_VIEWER_PID; its output goes to
@@ -135,7 +137,7 @@ e2e_font_path() {
   # Bitmap fonts at their own sizes only, the 75-dpi ones (Baekmuk) first: the
   # box takes the first font of each character set, and the 16-pixel Korean
   # font in misc would stand a head taller than the 13-pixel Latin letters.
-  for dir in 75dpi misc 100dpi; do
+  [ "${E2E_FONTS:-}" = latin ] || for dir in 75dpi misc 100dpi; do
     [ -f "/usr/share/fonts/X11/$dir/fonts.dir" ] && path="$path,/usr/share/fonts/X11/$dir/:unscaled"
   done
   echo "$path,built-ins"
