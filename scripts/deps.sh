@@ -9,7 +9,7 @@ build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev li
 # (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
 # planet maps come from openuniverse-common.
 run=(xfonts-base xfonts-baekmuk openuniverse-common)
-test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev clang libclang-rt-14-dev)
+test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-14-dev)
 
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
