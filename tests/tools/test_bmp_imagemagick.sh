@@ -5,7 +5,13 @@
 # itself, and the two must agree byte for byte. Pictures with the newer
 # 124-byte header must be refused with the reader's message.
 # Usage: test_bmp_imagemagick.sh PICTURE_TOOL
-set -euo pipefail
+set -eEuo pipefail
+# A command that ends the script says so: which line, what it ran, its status
+# (a status above 128 is a signal, 141 a broken pipe). The text goes to the
+# script's own output (kept as descriptor 3), whatever the failing command's
+# output was redirected to.
+exec 3>&1
+trap 'echo "FAIL line $LINENO: \"$BASH_COMMAND\" ended with status $?, which ends the check" >&3' ERR
 tool=$1
 command -v convert >/dev/null || { echo "ImageMagick's convert is needed" >&2; exit 1; }
 work=$(mktemp -d)
@@ -30,17 +36,26 @@ formats=(
 )
 sizes=(1x1 3x2 5x7 13x7 33x17 64x32 101x3 2x45)
 
+# Called as a condition, so a failing command inside would not end the script:
+# each one is checked here, and nothing of the previous picture is left over.
 decode_ours() {  # file label; 1 when the reader refused it
+  rm -f "$work/ours.ppm" "$work/ours.rgb"
   if ! "$tool" decode "$1" "$work/ours.ppm" 2>"$work/err"; then
     echo "FAIL $2: the reader refused it: $(cat "$work/err")"
     failures=$((failures + 1))
     return 1
   fi
-  convert "$work/ours.ppm" -depth 8 rgb:"$work/ours.rgb"
+  if ! convert "$work/ours.ppm" -depth 8 rgb:"$work/ours.rgb"; then
+    echo "FAIL $2: ImageMagick cannot read the reader's PPM"
+    failures=$((failures + 1))
+    return 1
+  fi
 }
 
-same_size() {  # file
-  [ "$(head -2 "$work/ours.ppm" | tail -1)" = "$(identify -format '%w %h' "$1")" ]
+same_size() {  # file: our PPM's second line is "width height"
+  local magic dimensions
+  { read -r magic; read -r dimensions; } <"$work/ours.ppm"
+  [ "$magic" = P6 ] && [ "$dimensions" = "$(identify -format '%w %h' "$1")" ]
 }
 
 compare() {  # file label [picture it was written from]
@@ -83,6 +98,7 @@ done
 
 # A 16-bit 5-6-5 picture from ImageMagick's current writer (124-byte header),
 # restated with a 40-byte header and its three masks; the pixels are untouched.
+bytes_at() { dd if="$1" bs=4096 iflag=skip_bytes,count_bytes skip="$2" count="$3" status=none; }  # file offset count
 le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
 for size in 13x7 64x32; do
   v5="$work/v5-565-$size.bmp"
@@ -97,9 +113,9 @@ for size in 13x7 64x32; do
     le32 0
     le32 66
     le32 40
-    tail -c +19 "$v5" | head -c 36
-    tail -c +55 "$v5" | head -c 12
-    tail -c +$((offset + 1)) "$v5"
+    bytes_at "$v5" 18 36               # the 40-byte header after its size field
+    bytes_at "$v5" 54 12               # the red, green and blue masks
+    bytes_at "$v5" "$offset" $((total - offset))  # the pixels
   } >"$out"
   compare "$out" "bit fields 5-6-5 $size"
 done
