@@ -7,7 +7,6 @@
 
 #include "platform/console_platform.h"
 #include "platform/platform.h"
-#include "platform/posix_files.h"
 
 // The one handle the program has even without a desktop.
 struct PlatInstance_ {
@@ -69,18 +68,4 @@ int32_t PlatMessageBox(WindowHandle, const char* text, const char*, uint32_t sty
     return (style & MB_YESNO) == MB_YESNO ? IDNO : IDOK;
 }
 
-// ---- Files -------------------------------------------------------------------
-FileHandle PlatOpenFileForReading(const char* path) {
-    return static_cast<FileHandle>(posix_files::Open(path));
-}
-FileMappingHandle PlatCreateFileMapping(FileHandle file) {
-    return static_cast<FileMappingHandle>(posix_files::CreateMapping(file));
-}
-const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length) {
-    return posix_files::MapView(mapping, length);
-}
-bool PlatUnmapViewOfFile(const unsigned char* view, size_t length) {
-    return posix_files::UnmapView(view, length);
-}
-bool PlatCloseFileMapping(FileMappingHandle mapping) { return posix_files::CloseMapping(mapping); }
-bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
+// Files: posix_file_ops.cpp.

@@ -1,5 +1,5 @@
 // The real program's platform: windows, OpenGL contexts, input, display modes
-// and message boxes on SDL2, files through posix_files.
+// and message boxes on SDL2, files through posix_file_ops.cpp.
 //
 // SDL's video subsystem starts on first need (a window, a display-mode
 // request); without a display every window fails and the reason is printed
@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/posix_files.h"
 
 namespace {
 
@@ -837,24 +836,4 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     return IsYesNo(style) ? IDNO : IDOK;
 }
 
-// ---- Files ----------------------------------------------------------------------------
-
-FileHandle PlatOpenFileForReading(const char* path) {
-    return static_cast<FileHandle>(posix_files::Open(path));
-}
-
-FileMappingHandle PlatCreateFileMapping(FileHandle file) {
-    return static_cast<FileMappingHandle>(posix_files::CreateMapping(file));
-}
-
-const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length) {
-    return posix_files::MapView(mapping, length);
-}
-
-bool PlatUnmapViewOfFile(const unsigned char* view, size_t length) {
-    return posix_files::UnmapView(view, length);
-}
-
-bool PlatCloseFileMapping(FileMappingHandle mapping) { return posix_files::CloseMapping(mapping); }
-
-bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
+// Files: posix_file_ops.cpp.

@@ -13,7 +13,7 @@ bash fuzz/seeds.sh "$out/seeds"
 clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I. fuzz/fuzz_bmp_reader.cpp imaging/bmp_*.cpp \
-  platform/console_backend.cpp platform/posix_files.cpp \
+  platform/console_backend.cpp platform/posix_files.cpp platform/posix_file_ops.cpp \
   -o "$out/fuzz_bmp_reader"
 # New findings go to $out/corpus, which later runs start from too; the seeds
 # are rewritten each time.
