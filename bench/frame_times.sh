@@ -1,46 +1,104 @@
 #!/usr/bin/env bash
-# Times the real viewer under Xvfb with the set-up's pictures: process start to
-# the first presented frame (several starts), then the frame time in each
-# sphere mode. Usage: bench/frame_times.sh [BUILD_DIR] [STARTS]
+# Times the real viewer on a private Xvfb with the pictures in BUILD_DIR/pictures:
+# process start to the first presented frame (over STARTS starts), then the
+# frames in each sphere mode for SECONDS seconds each (the system's own mesh,
+# then, after F5, the GLU sphere).
+#
+#   bench/frame_times.sh [BUILD_DIR] [STARTS] [SECONDS]    # defaults: build 9 5
+#
+# Needs the swap_timer target (BUILD_DIR/bench/libswap_timer.so), preloaded into
+# the viewer to log every buffer swap and every pacing sleep. Without vertical
+# sync (Xvfb has none) the viewer paces its swaps to about 60 a second, so the
+# time between swaps says little; the script also prints the real cost of a
+# frame (the time between swaps less the pacing sleep) and of the swap alone.
 # Prints medians; run it on a quiet machine and compare figures from one run.
 set -euo pipefail
-build=$(readlink -f "${1:-build}")
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(readlink -f "${1:-$root/build}")
 starts=${2:-9}
+seconds=${3:-5}
 lib=$build/bench/libswap_timer.so
-[ -f "$lib" ] || { echo "build the swap_timer target first" >&2; exit 1; }
-work=$(mktemp -d)
-display=:$((RANDOM % 400 + 500))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-sleep 1
-export DISPLAY=$display
+pictures=$build/pictures
+[ -f "$lib" ] || { echo "no $lib: build the swap_timer target first" >&2; exit 1; }
+[ -x "$build/heliora" ] || { echo "no $build/heliora: build the viewer first" >&2; exit 1; }
+for file in Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp Jupiter.bmp \
+            Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp; do
+  [ -s "$pictures/$file" ] || { echo "no $pictures/$file: build the pictures target first" >&2; exit 1; }
+done
 
-median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+# Xvfb, window waits, keys and clean-up come from the end-to-end harness.
+export HELIORA_BUILD_DIR=$build
+source "$root/tests/e2e/lib.sh" "$build/heliora"
+set +e  # the harness is written for -u without -e; failures go through e2e_fail
+e2e_start_xvfb 1024x768x24 2>/dev/null
+work=$E2E_DIR
 
-# Start to first frame.
+median() { sort -g | awk '{a[NR]=$1} END {if (NR == 0) exit 1; print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+
+# Starts the viewer in the pictures' directory with the swap log LOG; the start
+# time (microseconds) goes to LOG.start just before the viewer's own exec.
+start_viewer() {  # LOG
+  (cd "$pictures" && echo "${EPOCHREALTIME/./}" >"$1.start" &&
+    HELIORA_SWAP_LOG=$1 LD_PRELOAD=$lib exec "$build/heliora" >"$1.out" 2>&1) &
+  E2E_VIEWER_PID=$!
+}
+
+stop_viewer() {
+  e2e_stop_process "$E2E_VIEWER_PID"
+  wait "$E2E_VIEWER_PID" 2>/dev/null || true
+  E2E_VIEWER_PID=""
+}
+
+wait_first_swap() {  # LOG
+  local i
+  for i in $(seq 300); do
+    [ -s "$1" ] && return 0
+    kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "the viewer ended before its first frame: $(cat "$1.out")"
+    sleep 0.05
+  done
+  e2e_fail "no frame within 15 s"
+}
+
+# ---- Start to first frame ----------------------------------------------------------
+
 for i in $(seq "$starts"); do
   log=$work/start$i.log
-  t0=$(date +%s%N)
-  (cd "$build/pictures" && HELIORA_SWAP_LOG=$log LD_PRELOAD=$lib exec "$build/heliora" 2>/dev/null) &
-  pid=$!
-  while [ ! -s "$log" ]; do sleep 0.01; done
-  echo $(( ($(head -1 "$log") - t0) / 1000 ))  >> "$work/first_us"
-  kill "$pid"; wait "$pid" 2>/dev/null || true
+  start_viewer "$log"
+  wait_first_swap "$log"
+  awk -v t0="$(cat "$log.start")" 'NR == 1 {print ($1 / 1000 - t0) / 1000; exit}' "$log" >>"$work/first_ms"
+  stop_viewer
+  sleep 0.3
 done
-echo "start to first frame: median $(median < "$work/first_us" | awk '{printf "%.1f", $1/1000}') ms over $starts starts"
+printf 'start to first frame: median %.1f ms (min %.1f, max %.1f) over %d starts\n' \
+  "$(median <"$work/first_ms")" "$(sort -g "$work/first_ms" | head -1)" \
+  "$(sort -g "$work/first_ms" | tail -1)" "$starts"
 
-# Frame times in each mode.
+# ---- Frames in each mode -------------------------------------------------------------
+
 log=$work/frames.log
-(cd "$build/pictures" && HELIORA_SWAP_LOG=$log LD_PRELOAD=$lib exec "$build/heliora" 2>/dev/null) &
-pid=$!
-sleep 3
-window=$(xdotool search --name '^Heliora$' | head -1)
-measure() {  # $1: label
-  : > "$log"; sleep 4
-  awk 'NR>1 {print ($1-p)/1000000} {p=$1}' "$log" | median | awk -v l="$1" '{printf "%s: median frame %.2f ms\n", l, $1}'
+start_viewer "$log"
+wait_first_swap "$log"
+e2e_wait_window Heliora
+sleep 1
+
+# Medians over the frames logged in the next SECONDS seconds: time between
+# swaps, that time less the pacing sleep, and the swap alone (milliseconds).
+measure() {  # LABEL
+  local from frames
+  from=$(wc -l <"$log")
+  sleep "$seconds"
+  tail -n +$((from + 1)) "$log" | head -n -1 >"$work/window"
+  frames=$(wc -l <"$work/window")
+  [ "$frames" -ge 3 ] || e2e_fail "$1: only $frames frames in $seconds s"
+  awk 'NR > 1 {print ($1 - t) / 1e6} {t = $1}' "$work/window" | median >"$work/interval"
+  awk 'NR > 1 {print ($1 - t - ($3 - d)) / 1e6} {t = $1; d = $3}' "$work/window" | median >"$work/busy"
+  awk '{print $2 / 1e6}' "$work/window" | median >"$work/swap"
+  printf '%s: between swaps %.2f ms; real frame cost %.2f ms (swap alone %.2f ms); %d frames\n' \
+    "$1" "$(cat "$work/interval")" "$(cat "$work/busy")" "$(cat "$work/swap")" "$frames"
 }
+
 measure "mesh spheres"
-xdotool key --window "$window" F5; sleep 1
-measure "GLU spheres"
-kill "$pid"; wait "$pid" 2>/dev/null || true
+e2e_hold_key "$E2E_WINDOW" F5 0.3
+sleep 1
+measure "GLU spheres "
+stop_viewer
