@@ -7,10 +7,12 @@
 #   bench/frame_times.sh [BUILD_DIR] [STARTS] [SECONDS]    # defaults: build 9 5
 #
 # Needs the swap_timer target (BUILD_DIR/bench/libswap_timer.so), preloaded into
-# the viewer to log every buffer swap and every pacing sleep. Without vertical
-# sync (Xvfb has none) the viewer paces its swaps to about 60 a second, so the
-# time between swaps says little; the script also prints the real cost of a
-# frame (the time between swaps less the pacing sleep) and of the swap alone.
+# the viewer to log every buffer swap and every pacing sleep, and to mark the
+# steps of building the window, so that the start-up time is also split by
+# step. Without vertical sync (Xvfb has none) the viewer paces its swaps to
+# about 60 a second, so the time between swaps says little; the script also
+# prints the real cost of a frame (the time between swaps less the pacing
+# sleep) and of the swap alone.
 # Prints medians; run it on a quiet machine and compare figures from one run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -72,6 +74,31 @@ done
 printf 'start to first frame: median %.1f ms (min %.1f, max %.1f) over %d starts\n' \
   "$(median <"$work/first_ms")" "$(sort -g "$work/first_ms" | head -1)" \
   "$(sort -g "$work/first_ms" | tail -1)" "$starts"
+
+# Where the start-up time goes: each step ends at a mark the preload library
+# took (see swap_timer.c); medians over the starts, in the order of the steps.
+steps=(window:"process start to an open window (libraries, SDL, X, Mesa loaded)"
+       context:"OpenGL context (Mesa's driver)"
+       quadric:"viewport and projection"
+       objects:"pictures read for the texture objects"
+       lists:"texture objects uploaded"
+       listed:"pictures read again, upload lists recorded"
+       drawn:"the rest of the GL state, the first frame's calls (shaders built)"
+       presented:"first swap (llvmpipe draws the pixels, then presents)")
+for i in $(seq "$starts"); do
+  awk -v t0="$(cat "$work/start$i.log.start")" '
+    {at[$1] = $2 / 1000} END {
+      previous = t0
+      n = split("window context quadric objects lists listed drawn presented", names, " ")
+      for (k = 1; k <= n; k++) if (names[k] in at) {
+        print names[k], (at[names[k]] - previous) / 1000; previous = at[names[k]] }
+    }' "$work/start$i.log.phases"
+done >"$work/steps"
+for entry in "${steps[@]}"; do
+  name=${entry%%:*}
+  value=$(awk -v n="$name" '$1 == n {print $2}' "$work/steps" | median) || continue
+  printf '  %-10s %6.1f ms  %s\n' "$name" "$value" "${entry#*:}"
+done
 
 # ---- Frames in each mode -------------------------------------------------------------
 
