@@ -147,6 +147,9 @@ e2e_start_xvfb() {
   local geometry=${1:-1024x768x24} i number=""
   command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
   # -displayfd: Xvfb picks a free display and writes its number once it accepts clients.
+  # The file goes first: the redirection below happens in the background, so
+  # after a restart the loop could otherwise read the previous server's number.
+  rm -f "$E2E_DIR/display"
   Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset -fp "$(e2e_font_path)" \
     3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
