@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit,
-# GL and end-to-end tests; the unit and GL tests again under AddressSanitizer
-# and UndefinedBehaviorSanitizer; and a short fuzzing run of the BMP reader.
+# GL, backend, tool and end-to-end tests; all but the backend's again under
+# AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (the
+# end-to-end harness runs the sanitized viewer with leak checks at exit and
+# fails on any report); and a short fuzzing run of the BMP reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -14,7 +16,8 @@ ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 cmake -S . -B build-sanitize -DHELIORA_WERROR=ON -DHELIORA_SANITIZE=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
-  ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" -L 'unit|gl|tools'
+  ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" \
+  -L 'unit|gl|tools|e2e'
 
 if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
   bash scripts/fuzz.sh 30

@@ -53,6 +53,13 @@
 #   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
+# Sanitized viewers (built with AddressSanitizer, found by ldd; E2E_SANITIZED=1):
+# e2e_start_viewer runs them with leak checks at exit under tests/lsan.supp and
+# with run-time libraries kept loaded (keep_modules.c), in the environment that
+# e2e_viewer_env puts into the array E2E_VIEWER_ENV (for a viewer started by
+# other means); e2e_wait_exit fails the test on any sanitizer report in
+# viewer.err, whatever the exit code.
+#
 # Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
 # xclose and xcursor are taken from there when present, else made here).
 # E2E_KEEP=1 keeps the scratch directory ($E2E_DIR) for a look at screenshots.
@@ -69,6 +76,8 @@ E2E_EXIT_CODE=""
 E2E_WINDOW=""
 E2E_HELPER=""
 E2E_FAILED=0
+E2E_SANITIZED=0
+ldd "$E2E_VIEWER" 2>/dev/null | grep -q 'libasan' && E2E_SANITIZED=1
 
 readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
                        Jupiter.bmp Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp)
@@ -184,11 +193,28 @@ e2e_prepare_pictures() {  # DIR
   e2e_have_pictures "$1" || e2e_fail "the eleven pictures are missing in $1"
 }
 
+# Sets E2E_VIEWER_ENV to what a sanitized viewer runs with (nothing for any
+# other): leak checks at exit under the graphics stack's suppressions, and
+# keep_modules preloaded, ahead of the sanitizer's own library, which
+# verify_asan_link_order would refuse.
+e2e_viewer_env() {
+  local keep="$E2E_DIR/keep_modules.so"
+  E2E_VIEWER_ENV=()
+  [ "$E2E_SANITIZED" = 1 ] || return 0
+  [ -f "$keep" ] || cc -shared -fPIC -o "$keep" "$E2E_SOURCE_DIR/tests/e2e/keep_modules.c" ||
+    e2e_fail "cannot build keep_modules.so"
+  E2E_VIEWER_ENV=("LD_PRELOAD=$keep${LD_PRELOAD:+:$LD_PRELOAD}"
+    "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    "LSAN_OPTIONS=suppressions=$E2E_SOURCE_DIR/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}")
+}
+
 e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
   local workdir="$E2E_DIR/run" file
   e2e_prepare_pictures "$workdir"
   for file in "$@"; do rm -f "$workdir/$file"; done
-  (cd "$workdir" && exec "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
+  e2e_viewer_env
+  (cd "$workdir" &&
+    exec env "${E2E_VIEWER_ENV[@]}" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
   E2E_VIEWER_PID=$!
   e2e_log "viewer started (pid $E2E_VIEWER_PID) in $workdir"
 }
@@ -206,6 +232,11 @@ e2e_wait_exit() {  # [SECONDS]
   wait "$E2E_VIEWER_PID"
   E2E_EXIT_CODE=$?
   E2E_VIEWER_PID=""
+  # A sanitizer report (an error, a leak at exit) fails the test even when the
+  # exit code is the expected one.
+  if grep -Eq '^==[0-9]+==ERROR: |: runtime error: |Sanitizer:DEADLYSIGNAL' "$E2E_DIR/viewer.err"; then
+    e2e_fail "sanitizer report from the viewer (exit code $E2E_EXIT_CODE)"
+  fi
 }
 
 e2e_expect_exit() {  # CODE [SECONDS]
