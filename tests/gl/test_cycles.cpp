@@ -72,7 +72,11 @@ TEST_F(CycleTest, TwoHundredReopeningsLeaveNothingBehind) {
     EXPECT_EQ(sceneQuadric, nullptr);
     for (ImageRecord* image : ListImages) EXPECT_EQ(image, nullptr);
     // A leak of even one picture or quadric per cycle would show as megabytes.
+    // Under AddressSanitizer freed memory sits in quarantine and resident size
+    // says little; LeakSanitizer checks the same cycles at exit there.
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(endKiB - startKiB, 8 * 1024);
+#endif
 }
 
 }  // namespace
