@@ -25,6 +25,8 @@
 #                                 to the id (not printed: a failure inside $(...) could
 #                                 not end the test)
 #   e2e_wait_no_window TITLE [S]  waits until no viewable window has that title
+#   e2e_other_windows             prints the titles of the viewable top-level windows
+#                                 other than "Heliora" (open boxes), one a line
 #   e2e_geometry ID               prints "X Y WIDTH HEIGHT" of the client area on screen
 #   e2e_window_state ID           prints the window's _NET_WM_STATE atoms (may be empty)
 #   e2e_close ID                  the close button: sends WM_DELETE_WINDOW
@@ -258,6 +260,18 @@ e2e_windows_titled() {  # TITLE
         if (end > 0 && substr(rest, 1, end - 1) == title) print $1 }'); do
     xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo $((id))
   done
+}
+
+# Titles of the viewable top-level windows other than the scene's ("Heliora"),
+# one a line: the boxes that are open.
+e2e_other_windows() {
+  local id title
+  LC_ALL=C.UTF-8 xwininfo -root -children 2>/dev/null |
+    sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": .*/\1 \2/p' |
+    while read -r id title; do
+      [ "$title" = Heliora ] && continue
+      xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$title"
+    done
 }
 
 e2e_find_window() {  # TITLE

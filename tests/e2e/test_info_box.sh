@@ -10,16 +10,6 @@ readonly E2E_TEXT_COLOUR='#d1cfcd'  # SDL's default box text
 
 png() { echo "$E2E_DIR/$1.png"; }
 
-# Titles of the viewable top-level windows other than the scene's.
-other_windows() {
-  LC_ALL=C.UTF-8 xwininfo -root -children 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": .*/\1 \2/p' |
-    while read -r id title; do
-      [ "$title" = Heliora ] && continue
-      xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$title"
-    done
-}
-
 export LC_ALL=C LANG=C
 unset LC_CTYPE
 e2e_start_xvfb
@@ -34,7 +24,7 @@ e2e_click "$window" 30 30
 sleep 0.3
 e2e_screenshot "$(png after-empty-click)" "$window"
 px_wait_change "$window" "$(png after-empty-click)" "$(png running)"
-[ -z "$(other_windows)" ] || e2e_fail "a click on empty space opened \"$(other_windows)\""
+[ -z "$(e2e_other_windows)" ] || e2e_fail "a click on empty space opened \"$(e2e_other_windows)\""
 
 # Clicks the Sun, checks its box's text and cuts out the starts of the last
 # two lines, "자전주기 : 25.4일" and "공전주기 : -": four Hangul syllables each,

@@ -52,16 +52,6 @@ declare -A box_count=()
 png() { echo "$E2E_DIR/$1.png"; }
 status_kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$E2E_VIEWER_PID/status"; }
 
-# Titles of the viewable top-level windows other than the scene's.
-other_windows() {
-  LC_ALL=C.UTF-8 xwininfo -root -children 2>/dev/null |
-    sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": .*/\1 \2/p' |
-    while read -r id title; do
-      [ "$title" = Heliora ] && continue
-      xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$title"
-    done
-}
-
 expect_viewer() {  # WHEN
   kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "$1: the viewer has ended"
 }
@@ -88,7 +78,7 @@ answer_boxes() {  # WHEN
       window=$E2E_WINDOW
       switches=$((switches + 1))
     fi
-  done < <(other_windows)
+  done < <(e2e_other_windows)
 }
 
 # ---- Random inputs, appended to the batch `cmd` -------------------------------------
@@ -233,7 +223,7 @@ left_click() {
   local i
   for i in 1 2 3 4; do
     sleep 0.1
-    [ -n "$(other_windows)" ] && break
+    [ -n "$(e2e_other_windows)" ] && break
   done
   answer_boxes "after a click at $px,$py"
 }
