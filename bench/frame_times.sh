@@ -23,15 +23,12 @@ lib=$build/bench/libswap_timer.so
 pictures=$build/pictures
 [ -f "$lib" ] || { echo "no $lib: build the swap_timer target first" >&2; exit 1; }
 [ -x "$build/heliora" ] || { echo "no $build/heliora: build the viewer first" >&2; exit 1; }
-for file in Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp Jupiter.bmp \
-            Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp; do
-  [ -s "$pictures/$file" ] || { echo "no $pictures/$file: build the pictures target first" >&2; exit 1; }
-done
 
 # Xvfb, window waits, keys and clean-up come from the end-to-end harness.
 export HELIORA_BUILD_DIR=$build
 source "$root/tests/e2e/lib.sh" "$build/heliora"
 set +e  # the harness is written for -u without -e; failures go through e2e_fail
+e2e_have_pictures "$pictures" || e2e_fail "the eleven pictures are not all in $pictures: build the pictures target first"
 e2e_start_xvfb 1024x768x24 2>/dev/null
 work=$E2E_DIR
 

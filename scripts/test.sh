@@ -20,6 +20,4 @@ ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIO
   ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" \
   -L 'unit|gl|tools|e2e'
 
-if [ -x scripts/fuzz.sh ] || [ -f scripts/fuzz.sh ]; then
-  bash scripts/fuzz.sh 30
-fi
+bash scripts/fuzz.sh 30

@@ -52,6 +52,7 @@
 #   e2e_wait_exit [S]             waits for the viewer to end (default 20 s); sets
 #                                 E2E_EXIT_CODE; a hang kills it and fails the test
 #   e2e_expect_exit CODE [S]      e2e_wait_exit, then checks the code
+#   e2e_status_kb FIELD           the running viewer's VmRSS, VmHWM ... in kB
 #   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
@@ -239,6 +240,11 @@ e2e_wait_exit() {  # [SECONDS]
   if grep -Eq '^==[0-9]+==ERROR: |: runtime error: |Sanitizer:DEADLYSIGNAL' "$E2E_DIR/viewer.err"; then
     e2e_fail "sanitizer report from the viewer (exit code $E2E_EXIT_CODE)"
   fi
+}
+
+# A field of the running viewer's /proc status in kB (VmRSS, VmHWM).
+e2e_status_kb() {  # FIELD
+  awk -v key="$1:" '$1 == key { print $2 }' "/proc/$E2E_VIEWER_PID/status"
 }
 
 e2e_expect_exit() {  # CODE [SECONDS]

@@ -21,7 +21,6 @@ cycles=${HELIORA_F1_CYCLES:-24}
 readonly RSS_TOLERANCE_KB=8192
 
 fds() { ls "/proc/$E2E_VIEWER_PID/fd" 2>/dev/null | wc -l; }
-status_kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$E2E_VIEWER_PID/status"; }
 
 # AddressSanitizer keeps freed blocks in quarantine and maps shadow memory as
 # it goes: its resident size says nothing about leaks (LeakSanitizer, at exit,
@@ -31,7 +30,7 @@ e2e_start_xvfb 1024x768x24
 e2e_start_viewer
 e2e_wait_window Heliora
 window=$E2E_WINDOW
-e2e_log "start: $(fds) descriptors, VmRSS $(status_kb VmRSS) kB"
+e2e_log "start: $(fds) descriptors, VmRSS $(e2e_status_kb VmRSS) kB"
 
 start_seconds=$SECONDS
 for cycle in $(seq "$cycles"); do
@@ -51,14 +50,14 @@ for cycle in $(seq "$cycles"); do
   sleep 0.3
   kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "switch $cycle: the viewer ended"
   if [ "$cycle" = 2 ]; then
-    fds2=$(fds) rss2=$(status_kb VmRSS)
+    fds2=$(fds) rss2=$(e2e_status_kb VmRSS)
   fi
   [ -n "${HELIORA_F1_TRACE:-}" ] &&
-    e2e_log "switch $cycle: $(fds) descriptors, VmRSS $(status_kb VmRSS) kB"
+    e2e_log "switch $cycle: $(fds) descriptors, VmRSS $(e2e_status_kb VmRSS) kB"
 done
 seconds=$((SECONDS - start_seconds))
 
-fds_last=$(fds) rss_last=$(status_kb VmRSS) hwm=$(status_kb VmHWM)
+fds_last=$(fds) rss_last=$(e2e_status_kb VmRSS) hwm=$(e2e_status_kb VmHWM)
 growth=$((rss_last - rss2))
 e2e_log "$cycles switches in $seconds s"
 e2e_log "descriptors: $fds2 after switch 2, $fds_last after switch $cycles"

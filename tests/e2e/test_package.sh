@@ -115,10 +115,7 @@ window=$E2E_WINDOW
 px_wait_drawn "$window" "$E2E_DIR/drawn.png"
 sleep 1
 # A missing picture would have been told in an "Error" box by now.
-boxes=$(LC_ALL=C.UTF-8 xwininfo -root -children | sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": .*/\1 \2/p' |
-  while read -r id title; do
-    [ "$title" != Heliora ] && xwininfo -id "$id" | grep -q 'Map State: IsViewable' && echo "$title"
-  done)
+boxes=$(e2e_other_windows)
 [ -z "$boxes" ] || e2e_fail "the unpacked viewer opened boxes: $boxes"
 e2e_screenshot "$E2E_DIR/window.png" "$window"
 coloured=$(px_chroma "$E2E_DIR/window.png")

@@ -50,7 +50,6 @@ animating=1  # what the Spaces sent so far make of it
 declare -A box_count=()
 
 png() { echo "$E2E_DIR/$1.png"; }
-status_kb() { awk -v key="$1:" '$1 == key { print $2 }' "/proc/$E2E_VIEWER_PID/status"; }
 
 expect_viewer() {  # WHEN
   kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "$1: the viewer has ended"
@@ -293,7 +292,7 @@ e2e_start_viewer
 e2e_wait_window Heliora
 window=$E2E_WINDOW
 px_wait_drawn "$window" "$(png start)"
-rss_start=$(status_kb VmRSS) hwm_start=$(status_kb VmHWM)
+rss_start=$(e2e_status_kb VmRSS) hwm_start=$(e2e_status_kb VmHWM)
 
 start=$SECONDS
 last_check=$SECONDS
@@ -318,7 +317,7 @@ while ((inputs < target && SECONDS - start < time_limit)); do
 done
 seconds=$((SECONDS - start))
 check_alive
-rss_end=$(status_kb VmRSS) hwm_end=$(status_kb VmHWM)
+rss_end=$(e2e_status_kb VmRSS) hwm_end=$(e2e_status_kb VmHWM)
 
 summary=""
 for title in "${!box_count[@]}"; do summary+=" $title:${box_count[$title]}"; done
