@@ -2,6 +2,7 @@
 // place (no copy of its bytes) and tells the user in one "Error" box why a
 // picture could not be read. Everything acquired is released on every path.
 #include <cstdio>
+#include <cstdlib>
 
 #include "imaging/bmp_decode.h"
 #include "platform/platform.h"
@@ -73,8 +74,23 @@ ImageRecord* ReadBmpImage(const char* path) {
         ShowReadFailure(text);
         return nullptr;
     }
-    BmpDecodeResult result = DecodeBmpBytes(mapped.view, mapped.length, kMaxOutputBytes);
-    if (result.image == nullptr) ShowReadFailure(BmpFailureText(result.failure));
+    ImageRecord* image = DecodeMappedBmp(mapped.view, mapped.length);
     ReleaseMappedFile(&mapped);
+    return image;
+}
+
+ImageRecord* DecodeMappedBmp(const unsigned char* view, size_t length) {
+    BmpDecodeResult result = DecodeBmpBytes(view, length, kMaxOutputBytes);
+    // A file cut short while it was read gave zeros for its lost bytes: what
+    // came of them is not the picture.
+    if (!PlatMappedViewIntact(view, length)) {
+        if (result.image != nullptr) {
+            free(result.image->pixels);
+            free(result.image);
+            result.image = nullptr;
+        }
+        result.failure = kBmpConversionError;
+    }
+    if (result.image == nullptr) ShowReadFailure(BmpFailureText(result.failure));
     return result.image;
 }

@@ -14,6 +14,10 @@ struct ImageRecord {
 // releases both with free, pixels first. On failure one "Error" box has been
 // shown and null is returned; nothing stays allocated or open.
 ImageRecord* ReadBmpImage(const char* path);
+// The decoding half of ReadBmpImage, on a view from PlatMapViewOfFile: the
+// picture, or null after one "Error" box. A view whose file was cut short
+// meanwhile gives "Image file conversion error.". The view stays mapped.
+ImageRecord* DecodeMappedBmp(const unsigned char* view, size_t length);
 
 // Colour-table entries of an information header of either size (12 or 40
 // bytes); `available` is how many bytes of the header can be read.

@@ -38,14 +38,24 @@ void Release(ImageRecord*& image) {
 
 ImageRecord* LoadImageIfPresent(const char* path) {
     if (path == nullptr) return nullptr;
-    // A missing picture is not an error here: nothing is said about it.
+    // A missing picture is not an error here: nothing is said about it. The
+    // test is whether the file can be read, as the reader will: a directory
+    // of that name opens but gives no byte (the reader would refuse it too,
+    // and its box then comes once, from the texture lists).
     std::FILE* file = std::fopen(path, "r");
     if (file == nullptr) return nullptr;
+    std::fgetc(file);
+    const bool readable = !std::ferror(file);
     std::fclose(file);
-    return ReadBmpImage(path);
+    return readable ? ReadBmpImage(path) : nullptr;
 }
 
 void LoadTextureObjects() {
+    // A new rendering context has no texture objects yet: names kept from the
+    // previous one would be bound here as objects that do not exist (GL would
+    // make them on the fly, with its mipmap filter, and the bodies would be
+    // drawn plain). Until all eleven are made, the default texture is bound.
+    for (GLuint& name : TextureSet) name = 0;
     ImageRecord* images[kBodyCount] = {};
     int loaded = 0;
     while (loaded < kBodyCount) {

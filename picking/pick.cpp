@@ -21,6 +21,7 @@ constexpr double kFarPlane = 100.0;
 void PickAt(int32_t x, int32_t y) {
     GLuint hitBuffer[kHitBufferWords] = {};
     GLint viewport[4];
+    PreparePickLists();
     glSelectBuffer(kHitBufferWords, hitBuffer);
     glGetIntegerv(GL_VIEWPORT, viewport);
     glMatrixMode(GL_PROJECTION);
@@ -33,7 +34,7 @@ void PickAt(int32_t x, int32_t y) {
     gluPerspective(kFieldOfView, static_cast<double>(ViewState.aspect), kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    DrawScene();  // advances the orbits once more, as every drawn frame does
+    DrawPickScene();  // advances the orbits once more, as every drawn frame does
     GLint hits = glRenderMode(GL_RENDER);
     // A negative count means the records overflowed the buffer: no box then.
     if (hits > 0) ShowBodyInfo(hitBuffer);

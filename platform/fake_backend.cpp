@@ -449,6 +449,10 @@ bool PlatUnmapViewOfFile(const unsigned char* view, size_t length) {
     return posix_files::UnmapView(view, length);
 }
 
+bool PlatMappedViewIntact(const unsigned char* view, size_t length) {
+    return posix_files::ViewIntact(view, length);
+}
+
 bool PlatCloseFileMapping(FileMappingHandle mapping) {
     Log("CloseFileMapping");
     return posix_files::CloseMapping(mapping);

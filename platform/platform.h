@@ -237,5 +237,10 @@ FileMappingHandle PlatCreateFileMapping(FileHandle file);
 // and its length in bytes. Null on failure.
 const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length);
 bool PlatUnmapViewOfFile(const unsigned char* view, size_t length);
+// True while the view still holds the whole file as mapped. False once the
+// file was cut short under it (another program truncated or rewrote it): what
+// was read from the view may then be zeros in place of the lost bytes. Reads
+// of such a view do not fault; ask before the view is unmapped.
+bool PlatMappedViewIntact(const unsigned char* view, size_t length);
 bool PlatCloseFileMapping(FileMappingHandle mapping);
 bool PlatCloseFile(FileHandle file);

@@ -20,6 +20,10 @@ bool PlatUnmapViewOfFile(const unsigned char* view, size_t length) {
     return posix_files::UnmapView(view, length);
 }
 
+bool PlatMappedViewIntact(const unsigned char* view, size_t length) {
+    return posix_files::ViewIntact(view, length);
+}
+
 bool PlatCloseFileMapping(FileMappingHandle mapping) { return posix_files::CloseMapping(mapping); }
 
 bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }

@@ -53,26 +53,72 @@ constexpr float kMoonRingLift = 0.1f;
 // rather than handed a null object.
 bool HaveQuadric() { return sceneQuadric != nullptr; }
 
+// ---- The pick's geometry in display lists ----------------------------------------
+//
+// Debian 12's Mesa (22.3) never frees the vertex data of immediate-mode drawing
+// done in selection or feedback mode: its selection path hands the vertex
+// buffers on without giving up its own references. A pick that drew the scene
+// directly lost about 0.85 MB with the mesh spheres and 7 MB with the GLU
+// spheres. Display lists replayed in selection mode lose nothing and give the
+// same hit records, so the pick's frame calls lists for every sphere and ring,
+// compiled once per rendering context; all other calls of the frame (names,
+// matrices, colours, binds, the texture lists) stay as they are. The frame
+// drawn for display still draws directly. Once every Mesa we run on frees that
+// data (Mesa 25 does), this can go and picks can draw with DrawScene again.
+
+// Lists: the mesh spheres and the GLU spheres by body slot, the orbit rings by
+// body slot (the Sun's place holds Saturn's own ring).
+constexpr GLsizei kPickListCount = 3 * kBodyCount;
+constexpr int kMeshListsAt = 0;
+constexpr int kQuadricListsAt = kBodyCount;
+constexpr int kRingListsAt = 2 * kBodyCount;
+
+// Zero until the lists are compiled in the current rendering context.
+GLuint pickListBase = 0;
+// Set only while DrawPickScene draws.
+bool pickPass = false;
+
+GLuint PickList(int group, int slot) { return pickListBase + static_cast<GLuint>(group + slot); }
+
 void Ring(RingRadii radii) {
     if (HaveQuadric()) {
         gluDisk(sceneQuadric, radii.inner, radii.outer, kRingSlices, kRingLoops);
     }
 }
 
+// A ring of the pick's frame: its list, where the frame draws it directly.
+void DrawRing(int slot, RingRadii radii) {
+    if (!pickPass || pickListBase == 0) {
+        Ring(radii);
+    } else if (HaveQuadric()) {
+        glCallList(PickList(kRingListsAt, slot));
+    }
+}
+
 // MeshSphere: the system's own mesh under the slot's texture object.
 // QuadricSphere: the slot's list uploads its picture into whatever texture is
 // bound, and the quadric draws the sphere with its own texture coordinates.
+// In the pick's frame the sphere itself comes from its list.
 void DrawBody(int slot) {
     const float radius = kBodies[slot].radius;
+    const bool fromList = pickPass && pickListBase != 0;
     if (ViewState.sphereMode == MeshSphere) {
         glBindTexture(GL_TEXTURE_2D, TextureSet[slot]);
-        DrawMeshSphere(0.0f, 0.0f, 0.0f, radius, kMeshSegments);
+        if (fromList) {
+            glCallList(PickList(kMeshListsAt, slot));
+        } else {
+            DrawMeshSphere(0.0f, 0.0f, 0.0f, radius, kMeshSegments);
+        }
     } else if (ViewState.sphereMode == QuadricSphere) {
         glCallList(static_cast<GLuint>(slot + 1));
         if (HaveQuadric()) {
             gluQuadricTexture(sceneQuadric, GL_TRUE);
-            gluSphere(sceneQuadric, static_cast<double>(radius), kQuadricSlices,
-                      kQuadricStacks);
+            if (fromList) {
+                glCallList(PickList(kQuadricListsAt, slot));
+            } else {
+                gluSphere(sceneQuadric, static_cast<double>(radius), kQuadricSlices,
+                          kQuadricStacks);
+            }
         }
     }
 }
@@ -105,7 +151,7 @@ void PlanetWithRing(int slot, double angle) {
     PlaceOnOrbit(slot, angle);
     DrawBody(slot);
     RingStep();
-    Ring(kOrbitRings[slot]);
+    DrawRing(slot, kOrbitRings[slot]);
 }
 
 void ApplyRenderToggles() {
@@ -164,7 +210,7 @@ void DrawMoonOrbitRing() {
     glRotatef(static_cast<float>(OrbitAngles.moonRing), 0.0f, 1.0f, 0.0f);
     glTranslatef(kMoonRingDistance, 0.0f, kMoonRingLift);
     glRotatef(kLayFlatDegrees, 1.0f, 0.0f, 0.0f);
-    Ring(kOrbitRings[kMoonSlot]);
+    DrawRing(kMoonSlot, kOrbitRings[kMoonSlot]);
     glPopMatrix();
 }
 
@@ -172,7 +218,7 @@ void DrawEarthRingAndMiddlePlanets() {
     glPushMatrix();
     glColor3ub(kRingWhite, kRingWhite, kRingWhite);
     glRotatef(kLayFlatDegrees, 1.0f, 0.0f, 0.0f);
-    Ring(kOrbitRings[kEarthSlot]);
+    DrawRing(kEarthSlot, kOrbitRings[kEarthSlot]);
     NextStep(kMarsId);
     PlanetWithRing(kMarsSlot, OrbitAngles.mars);
     NextStep(kJupiterId);
@@ -189,7 +235,7 @@ void DrawSaturnRingAndOuterPlanets() {
     glColor3ub(kSaturnRingGrey, kSaturnRingGrey, kSaturnRingGrey);
     PlaceOnOrbit(kSaturnSlot, OrbitAngles.saturnRing);
     glRotatef(kSaturnRingTiltDegrees, 1.0f, 0.0f, 0.0f);
-    Ring(kSaturnRing);
+    DrawRing(kSunSlot, kSaturnRing);
     NextStep(kUranusId);
     PlanetWithRing(kUranusSlot, OrbitAngles.uranus);
     NextStep(kNeptuneId);
@@ -199,7 +245,53 @@ void DrawSaturnRingAndOuterPlanets() {
     glPopMatrix();
 }
 
+// Compiled with a quadric of their own, so that the scene quadric's texture
+// flag stays as the frames left it. The spheres carry texture coordinates as
+// the frame's GLU spheres do; the rings none (hits do not depend on them).
+bool CompilePickLists() {
+    GLUquadric* quadric = gluNewQuadric();
+    if (quadric == nullptr) return false;
+    const GLuint base = glGenLists(kPickListCount);
+    if (base == 0) {
+        gluDeleteQuadric(quadric);
+        return false;
+    }
+    gluQuadricNormals(quadric, GLU_SMOOTH);
+    gluQuadricOrientation(quadric, GLU_OUTSIDE);
+    for (int slot = 0; slot < kBodyCount; ++slot) {
+        const float radius = kBodies[slot].radius;
+        glNewList(base + static_cast<GLuint>(kMeshListsAt + slot), GL_COMPILE);
+        DrawMeshSphere(0.0f, 0.0f, 0.0f, radius, kMeshSegments);
+        glEndList();
+        gluQuadricTexture(quadric, GL_TRUE);
+        glNewList(base + static_cast<GLuint>(kQuadricListsAt + slot), GL_COMPILE);
+        gluSphere(quadric, static_cast<double>(radius), kQuadricSlices, kQuadricStacks);
+        glEndList();
+        const RingRadii ring = slot == kSunSlot ? kSaturnRing : kOrbitRings[slot];
+        gluQuadricTexture(quadric, GL_FALSE);
+        glNewList(base + static_cast<GLuint>(kRingListsAt + slot), GL_COMPILE);
+        gluDisk(quadric, ring.inner, ring.outer, kRingSlices, kRingLoops);
+        glEndList();
+    }
+    gluDeleteQuadric(quadric);
+    pickListBase = base;
+    return true;
+}
+
 }  // namespace
+
+void ForgetPickLists() { pickListBase = 0; }
+
+void PreparePickLists() {
+    if (pickListBase == 0) CompilePickLists();
+}
+
+bool DrawPickScene() {
+    pickPass = true;
+    DrawScene();
+    pickPass = false;
+    return true;
+}
 
 bool DrawScene() {
     ApplyRenderToggles();

@@ -18,10 +18,8 @@ constexpr double kQuarterTurn = static_cast<double>(1.5707964f);
 
 // Below four segments there is no sphere to speak of: a single point stands in.
 constexpr int32_t kMinSegments = 4;
-// Larger counts are clamped: n + 1 and 2i + 2 then stay far inside 32 bits and
-// a sphere stays near a million vertices, with steps of a third of a degree,
-// finer than any pixel of a body.
-constexpr int32_t kMaxSegments = 1024;
+// Any larger count is drawn as asked: indices run in 64 bits, so n + 1 and
+// 2i + 2 never overflow, and nothing is stored per longitude.
 
 // Sine and cosine of one latitude or longitude, evaluated once and shared by
 // every vertex that lies on it.
@@ -33,7 +31,7 @@ struct SinCos {
 SinCos SinCosOf(double angle) { return {std::sin(angle), std::cos(angle)}; }
 
 // Band index or longitude step k as an angle: k steps of a full turn over n.
-double StepAngle(int32_t k, int32_t n) {
+double StepAngle(int64_t k, int32_t n) {
     return static_cast<double>(k) * kFullTurn / static_cast<double>(n);
 }
 
@@ -59,21 +57,21 @@ void EmitVertex(const Centre& c, double r, SinCos lat, SinCos lon, double s, dou
 // Band i as one strip of 2(n + 1) vertices, the upper vertex of each pair
 // first, starting on longitude 0. s runs from 0 down to -1 so that, seen from
 // outside with the north pole up, the picture is not mirrored.
-void EmitBand(const Centre& c, double r, int32_t n, int32_t i, SinCos lower, SinCos upper,
-              const SinCos* longitudes) {
+void EmitBand(const Centre& c, double r, int32_t n, int64_t i, SinCos lower, SinCos upper) {
     const double dn = static_cast<double>(n);
     const double tLower = static_cast<double>(2 * i) / dn;
     const double tUpper = static_cast<double>(2 * i + 2) / dn;
     glBegin(GL_TRIANGLE_STRIP);
-    for (int32_t j = 0; j <= n; ++j) {
+    for (int64_t j = 0; j <= n; ++j) {
         const double s = -(static_cast<double>(j) / dn);
-        EmitVertex(c, r, upper, longitudes[j], s, tUpper);
-        EmitVertex(c, r, lower, longitudes[j], s, tLower);
+        const SinCos longitude = SinCosOf(StepAngle(j, n));
+        EmitVertex(c, r, upper, longitude, s, tUpper);
+        EmitVertex(c, r, lower, longitude, s, tLower);
     }
     glEnd();
 }
 
-double Latitude(int32_t k, int32_t n) { return StepAngle(k, n) - kQuarterTurn; }
+double Latitude(int64_t k, int32_t n) { return StepAngle(k, n) - kQuarterTurn; }
 
 void EmitCentrePoint(const Centre& c) {
     glBegin(GL_POINTS);
@@ -97,20 +95,13 @@ void DrawMeshSphere(float x, float y, float z, float r, int32_t n) {
         EmitCentrePoint(centre);
         return;
     }
-    if (n > kMaxSegments) {
-        n = kMaxSegments;
-    }
-    // Each sine and cosine is evaluated once per call: a longitude's serves
-    // every band, and a band's upper latitude is the next band's lower one.
-    SinCos longitudes[kMaxSegments + 1];
-    for (int32_t j = 0; j <= n; ++j) {
-        longitudes[j] = SinCosOf(StepAngle(j, n));
-    }
+    // A latitude's sine and cosine are evaluated once (a band's upper latitude
+    // is the next band's lower one), a longitude's once per band.
     const int32_t bands = n / 2;
     SinCos lower = SinCosOf(Latitude(0, n));
-    for (int32_t i = 0; i < bands; ++i) {
+    for (int64_t i = 0; i < bands; ++i) {
         const SinCos upper = SinCosOf(Latitude(i + 1, n));
-        EmitBand(centre, static_cast<double>(r), n, i, lower, upper, longitudes);
+        EmitBand(centre, static_cast<double>(r), n, i, lower, upper);
         lower = upper;
     }
 }

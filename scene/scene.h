@@ -65,5 +65,13 @@ extern OrbitAnglesRecord OrbitAngles;
 void AdvanceOrbits();
 // Draws one frame (also in selection mode for picks). Always true.
 bool DrawScene();
+// The frame of a pick: DrawScene's, with every sphere and ring called from
+// display lists (see draw_scene.cpp for why). Always true.
+bool DrawPickScene();
+// Compiles the pick's lists in the current rendering context, once; without
+// them DrawPickScene draws as DrawScene does.
+void PreparePickLists();
+// A new rendering context has none of the previous one's lists.
+void ForgetPickLists();
 // A latitude-longitude sphere with normals and texture coordinates.
 void DrawMeshSphere(float x, float y, float z, float r, int32_t n);

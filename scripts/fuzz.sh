@@ -17,7 +17,22 @@ clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
   -o "$out/fuzz_bmp_reader"
 # New findings go to $out/corpus, which later runs start from too; the seeds
 # are rewritten each time.
+# Its progress lines (over a thousand a minute) go to $out/fuzz.log; the log
+# shows the final statistics, or on a finding everything from the report on.
+status=0
 # shellcheck disable=SC2086
 "$out/fuzz_bmp_reader" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
   -rss_limit_mb=2048 -dict=fuzz/bmp.dict -artifact_prefix="$out/" -print_final_stats=1 \
-  ${FUZZ_FLAGS:-} "$out/corpus" "$out/seeds"
+  ${FUZZ_FLAGS:-} "$out/corpus" "$out/seeds" >"$out/fuzz.log" 2>&1 || status=$?
+if [ "$status" -eq 0 ]; then
+  grep -E '^(Done |stat::)' "$out/fuzz.log"
+else
+  echo "fuzzing failed (exit $status); the run's report ($out/fuzz.log):"
+  report='(==[0-9]+==ERROR|runtime error|deadly signal|ALARM|out-of-memory|Test unit written)'
+  if grep -qE "$report" "$out/fuzz.log"; then
+    sed -nE "/$report/,\$p" "$out/fuzz.log"
+  else
+    tail -n 100 "$out/fuzz.log"
+  fi
+fi
+exit "$status"

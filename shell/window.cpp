@@ -6,6 +6,7 @@
 // one that is not final is a refused full-screen mode, after which the user may
 // go on in a window. Closing failures are shown and passed over.
 #include "imaging/textures.h"
+#include "scene/scene.h"
 #include "shell/shell.h"
 
 namespace {
@@ -197,6 +198,7 @@ void ResizeViewport(int32_t width, int32_t height) {
 
 uint8_t InitRenderState() {
     sceneQuadric = gluNewQuadric();
+    ForgetPickLists();  // they died with the previous context
     LoadTextureObjects();
     glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
     glEnable(GL_NORMALIZE);
@@ -207,9 +209,13 @@ uint8_t InitRenderState() {
     glEnable(GL_COLOR_MATERIAL);
     glDepthFunc(GL_LEQUAL);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    gluQuadricNormals(sceneQuadric, GLU_SMOOTH);
-    gluQuadricOrientation(sceneQuadric, GLU_OUTSIDE);
-    gluQuadricTexture(sceneQuadric, GL_FALSE);
+    // gluNewQuadric can fail; the frame then leaves the quadric's shapes out,
+    // and so does this.
+    if (sceneQuadric != nullptr) {
+        gluQuadricNormals(sceneQuadric, GLU_SMOOTH);
+        gluQuadricOrientation(sceneQuadric, GLU_OUTSIDE);
+        gluQuadricTexture(sceneQuadric, GL_FALSE);
+    }
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glEnable(GL_LIGHT1);

@@ -255,16 +255,16 @@ TEST_F(MeshSphereTest, EachVertexCarriesItsOwnNormal) {
     }
 }
 
-// Counts past the clamp draw the finest sphere allowed: 1024 segments.
-TEST_F(MeshSphereTest, HugeCountsAreClamped) {
-    for (int32_t n : {1025, INT_MAX}) {
+// Counts past the cached longitudes draw every band all the same.
+TEST_F(MeshSphereTest, CountsBeyondTheCacheAreDrawnInFull) {
+    for (int32_t n : {1024, 1025, 2001}) {
         SCOPED_TRACE(n);
         glTexCoord2f(0.0f, 0.0f);
         DrawMeshSphere(0, 0, 0, 0.6f, n);
         GLfloat tex[4];
         CurrentTexCoord(tex);
         EXPECT_FLOAT_EQ(tex[0], -1.0f);
-        EXPECT_FLOAT_EQ(tex[1], 1022.0f / 1024.0f);
+        EXPECT_FLOAT_EQ(tex[1], static_cast<float>(2.0 * (n / 2 - 1) / n));
     }
 }
 

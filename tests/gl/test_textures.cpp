@@ -137,6 +137,21 @@ TEST_F(TexturesTest, MissingMoonStopsTheObjectsAfterFourPicturesAndEmptiesOnlyIt
     EXPECT_EQ(width, PictureWidth(kMarsSlot));
 }
 
+// A new context (after F1) starts without texture names, as a fresh start
+// does; a directory named like a picture is one fault, with one box.
+TEST_F(TexturesTest, NewContextWithAnUnreadableMoonKeepsNoOldNamesAndShowsOneBox) {
+    ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 0), 1);
+    ASSERT_NE(TextureSet[kSunSlot], 0u);
+    CloseSceneWindow();
+    fs::remove("Moon.bmp");
+    fs::create_directory("Moon.bmp");
+    fake::ClearLog();
+    ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 0), 1);
+    for (GLuint name : TextureSet) EXPECT_EQ(name, 0u);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "Failed to open DIB file Moon.bmp.\n");
+}
+
 TEST_F(TexturesTest, UndecodablePictureGivesTwoBoxesAndTheOtherListsAreRecorded) {
     {
         std::ofstream broken("Mars.bmp", std::ios::binary);

@@ -127,7 +127,8 @@ TEST_F(MalformedFiles, OffsetsAndCountsPastTheEndAreRefused) {
                   kConversionError);
 }
 
-TEST_F(MalformedFiles, AbsurdSizesAreRefusedBeforeAnythingIsAllocated) {
+// Sizes whose output would not fit the 32-bit product are refused.
+TEST_F(MalformedFiles, AbsurdSizesAreRefused) {
     struct Size { int32_t width, height; uint16_t bits; uint32_t compression; };
     for (Size s : {Size{0x7FFFFFFF, 0x7FFFFFFF, 24, BI_RGB}, Size{0x7FFFFFFF, 1, 24, BI_RGB},
                    Size{1, INT32_MIN, 24, BI_RGB}, Size{65536, 65536, 8, BI_RLE8},
@@ -162,37 +163,6 @@ TEST_F(MalformedFiles, RunLengthStreamsThatLeaveThePictureAreRefused) {
                                              .compression = BI_RLE8}),
                                  ColourTable(256), Bytes{1, 1, 0, 1}),
                   kConversionError);
-}
-
-// Byte mutations of every valid file through the in-memory decoder: whatever
-// comes out is a consistent picture or a failure with one of the texts.
-TEST_F(MalformedFiles, MutatedFilesDecodeConsistentlyOrFailCleanly) {
-    std::mt19937 random(20240607);
-    int decoded = 0, refused = 0;
-    for (const NamedFile& file : ValidFiles()) {
-        for (int round = 0; round < 3000; ++round) {
-            Bytes mutated = file.bytes;
-            int changes = 1 + static_cast<int>(random() % 4);
-            for (int c = 0; c < changes; ++c) {
-                uint8_t value = static_cast<uint8_t>(random() % 3 == 0 ? 0xFF : random());
-                mutated[random() % mutated.size()] = value;
-            }
-            BmpDecodeResult result = DecodeBmpBytes(mutated.data(), mutated.size(), 1u << 24);
-            if (result.image == nullptr) {
-                ++refused;
-                EXPECT_TRUE(kReaderTexts.count(BmpFailureText(result.failure)));
-                EXPECT_GT(strlen(result.detail), 0u);
-                continue;
-            }
-            ++decoded;
-            EXPECT_GT(result.image->width, 0);
-            EXPECT_GT(result.image->height, 0);
-            free(result.image->pixels);
-            free(result.image);
-        }
-    }
-    EXPECT_GT(decoded, 0);
-    EXPECT_GT(refused, 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // compression, both header forms, the file header's presence and offset, the
 // colour count, the failure texts and the release of everything it opened.
 #include <cstring>
+#include <filesystem>
 
 #include "tests/bmp_files.h"
 
@@ -358,6 +359,29 @@ TEST_F(ReaderFailures, EachFailedFileStepReleasesWhatWasOpenedThenShowsOneBox) {
     }
 }
 
+// Another program cuts the picture short while it is mapped: the read past the
+// new end must not end the process; the picture is refused and the view is
+// released as usual.
+TEST_F(ReaderFailures, PictureCutShortWhileMappedIsRefused) {
+    std::vector<Bytes> rows(64, Bytes(3 * 256, 7));
+    std::string path = Write(WithFileHeader(InfoHeader({.width = 256, .height = 64}), {},
+                                            PaddedRows(rows)));
+    FileHandle file = PlatOpenFileForReading(path.c_str());
+    FileMappingHandle mapping = PlatCreateFileMapping(file);
+    size_t length = 0;
+    const unsigned char* view = PlatMapViewOfFile(mapping, &length);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(PlatMappedViewIntact(view, length));
+    std::filesystem::resize_file(path, 100);
+    fake::Reset();
+    EXPECT_EQ(DecodeMappedBmp(view, length), nullptr);
+    ASSERT_EQ(fake::Boxes().size(), 1u);
+    EXPECT_EQ(fake::Boxes()[0].text, "Image file conversion error.");
+    EXPECT_TRUE(PlatUnmapViewOfFile(view, length));
+    EXPECT_TRUE(PlatCloseFileMapping(mapping));
+    EXPECT_TRUE(PlatCloseFile(file));
+}
+
 TEST_F(ReaderFailures, OpenTextOfAVeryLongPathStaysInItsBufferAndKeepsTheFileName) {
     std::string path = "/nowhere/" + std::string(300, 'd') + "/\xC3\xA9toile-Sun.bmp";
     fake::Reset();
@@ -391,40 +415,6 @@ TEST_F(ReaderDescription, CountColourEntriesFollowsHeaderSizeColoursUsedAndBitCo
     EXPECT_EQ(CountColourEntries(InfoHeader({.bitCount = 8, .headerSize = 124}).data(), 124), 256);
     EXPECT_EQ(CountColourEntries(info.data(), 35), 0);
     EXPECT_EQ(CountColourEntries(info.data(), 0), 0);
-}
-
-TEST_F(ReaderDescription, NormalisedDescriptionFillsItsDefaults) {
-    DibSource source;
-    BmpFailure failure;
-    const char* detail;
-    Bytes core = Bare(CoreHeader(5, 3, 4), ColourTable(16, 3), Bytes(12, 0));
-    NormalisedDibInfo* info = NormaliseDib(core.data(), core.size(), &source, &failure, &detail);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->header.size, 40u);
-    EXPECT_EQ(info->header.compression, BI_RGB);
-    EXPECT_EQ(info->header.sizeImage, 9u);  // (5 * 4 + 7) / 8 = 3 bytes a row, 3 rows
-    EXPECT_EQ(info->header.clrUsed, 16u);
-    EXPECT_EQ(info->header.clrImportant, 16u);
-    EXPECT_EQ(info->colours[15].red, EntryRed(15));
-    EXPECT_EQ(info->colours[15].reserved, 0);
-    EXPECT_EQ(source.pixelOffset, 12u + 3 * 16);
-    FreeNormalisedDibInfo(info);
-
-    Bytes full = WithFileHeader(InfoHeader({.width = 3, .height = 2, .bitCount = 8}),
-                                ColourTable(256), Bytes(8, 0), 5);
-    info = NormaliseDib(full.data(), full.size(), &source, &failure, &detail);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->header.sizeImage, 6u);
-    EXPECT_EQ(info->header.clrUsed, 256u);
-    EXPECT_EQ(source.pixelOffset, 14u + 40 + 1024 + 5);
-    FreeNormalisedDibInfo(info);
-
-    // An absurd width and height: the default size wraps to 32 bits.
-    Bytes absurd = InfoHeader({.width = 0x10101010, .height = 0x10101010, .bitCount = 0x1010});
-    info = NormaliseDib(absurd.data(), absurd.size(), &source, &failure, &detail);
-    ASSERT_NE(info, nullptr);
-    EXPECT_EQ(info->header.sizeImage, uint32_t(0x10101010ull * 0x1010 / 8) * 0x10101010u);
-    FreeNormalisedDibInfo(info);
 }
 
 }  // namespace

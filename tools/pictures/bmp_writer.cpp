@@ -1,6 +1,7 @@
 // Writes 24-bit BMP files: 14-byte file header, 40-byte information header,
 // rows bottom first and padded to 4 bytes, pixels blue-green-red.
 #include <cstdio>
+#include <string>
 
 #include "tools/pictures/pictures.h"
 
@@ -18,6 +19,17 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// A new file next to `path` ("<path>.part", or "<path>.part<N>" when that is
+// taken), created exclusively so that no other file is overwritten.
+FILE* CreateBeside(const std::string& path, std::string* name) {
+    constexpr int kTries = 100;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        *name = path + ".part" + (attempt == 0 ? std::string() : std::to_string(attempt));
+        if (FILE* file = std::fopen(name->c_str(), "wbx")) return file;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -54,9 +66,17 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture) {
             file.push_back(0);
         }
     }
-    FILE* out = fopen(path.c_str(), "wb");
+    // Written beside the target and renamed over it, never rewritten in place:
+    // a viewer that has the old picture mapped keeps reading it whole, and one
+    // that opens it meanwhile finds the old picture or the new one.
+    std::string temporary;
+    FILE* out = CreateBeside(path, &temporary);
     bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
     if (out != nullptr && fclose(out) != 0) ok = false;
-    if (!ok) fprintf(stderr, "Cannot write %s.\n", path.c_str());
+    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) {
+        if (out != nullptr) std::remove(temporary.c_str());
+        fprintf(stderr, "Cannot write %s.\n", path.c_str());
+    }
     return ok;
 }
