@@ -1,7 +1,7 @@
 # Resident memory of the real viewer over many picks, in each sphere mode.
 # Every click lands on empty space (the window's top-left corner), so each one
 # is a full selection pass and no box opens. Prints VmRSS after a warm-up of
-# 20 clicks and after CLICKS more, per sphere mode, and the growth per click.
+# 50 clicks and after CLICKS more, per sphere mode, and the growth per click.
 #
 #   bash bench/pick_memory.sh [BUILD_DIR] [CLICKS]     # defaults: build 500
 #
@@ -34,7 +34,7 @@ click_empty() {  # COUNT
 }
 
 measure() {  # MODE-NAME
-  click_empty 20
+  click_empty 50
   local before after
   before=$(e2e_status_kb VmRSS)
   click_empty "$clicks"
