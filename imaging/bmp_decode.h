@@ -136,6 +136,12 @@ struct BmpDecodeResult {
     const char* detail;  // why, in plain words (for the picture tool); never null
 };
 
+// Whether 24-bit rows are turned round with the SSSE3 byte shuffle, four
+// pixels at a time; set where the processor has it. Without it (or for the
+// rest of a row) eight-pixel blocks of 64-bit words do the work. Tests clear
+// it to reach the block path.
+extern bool bmpByteShuffle;
+
 // Largest output buffer: 3 * width * |height| is a 32-bit signed product.
 constexpr uint64_t kMaxOutputBytes = 0x7FFFFFFFu;
 

@@ -144,14 +144,17 @@ __attribute__((target("ssse3"))) int32_t Convert24RowShuffled(const unsigned cha
     return x;
 }
 
-bool HasByteShuffle() {
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-}
+bool HasByteShuffle() { return __builtin_cpu_supports("ssse3"); }
 #else
 int32_t Convert24RowShuffled(const unsigned char*, int32_t, unsigned char*) { return 0; }
 bool HasByteShuffle() { return false; }
 #endif
+
+}  // namespace
+
+bool bmpByteShuffle = HasByteShuffle();
+
+namespace {
 
 void Convert24Row(const unsigned char* row, int32_t width, unsigned char* out) {
     // Byte masks for positions 0, 3, 6 / 1, 4, 7 / 2, 5 of a word.
@@ -159,7 +162,7 @@ void Convert24Row(const unsigned char* row, int32_t width, unsigned char* out) {
     constexpr uint64_t kBytes147 = 0xFF0000FF0000FF00ull;
     constexpr uint64_t kBytes25 = 0x0000FF0000FF0000ull;
     int32_t x = 0;
-    if (HasByteShuffle()) {
+    if (bmpByteShuffle) {
         x = Convert24RowShuffled(row, width, out);
         row += 3 * static_cast<size_t>(x);
         out += 3 * static_cast<size_t>(x);

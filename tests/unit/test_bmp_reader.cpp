@@ -22,8 +22,12 @@ TEST_F(ReaderLayout, Rgb24ThreeByTwoDropsRowPaddingAndSwapsToRedGreenBlue) {
 }
 
 TEST_F(ReaderLayout, Rgb24OfAnyWidthIsTheFileWithBlueAndRedSwapped) {
-    // Widths round the 8-pixel blocks of the fast path, with and without padding.
+    // Widths round the 4-pixel shuffles and the 8-pixel blocks, with and
+    // without padding; with the byte shuffle (where the CPU has it) and without.
+    const bool shuffle = bmpByteShuffle;
+    for (bool useShuffle : {shuffle, false})
     for (int32_t width : {4, 8, 9, 16, 17, 23, 24, 31}) {
+        bmpByteShuffle = useShuffle;
         std::vector<Bytes> rows;
         Bytes expected;
         for (int y = 0; y < 3; ++y) {
@@ -36,8 +40,9 @@ TEST_F(ReaderLayout, Rgb24OfAnyWidthIsTheFileWithBlueAndRedSwapped) {
         }
         ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = width, .height = 3}), {},
                                                  PaddedRows(rows)));
+        bmpByteShuffle = shuffle;
         ASSERT_NE(image, nullptr) << width;
-        EXPECT_EQ(Take(image), expected) << "width " << width;
+        EXPECT_EQ(Take(image), expected) << "width " << width << " shuffle " << useShuffle;
     }
 }
 
