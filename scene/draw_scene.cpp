@@ -58,13 +58,18 @@ bool HaveQuadric() { return sceneQuadric != nullptr; }
 // Debian 12's Mesa (22.3) never frees the vertex data of immediate-mode drawing
 // done in selection or feedback mode: its selection path hands the vertex
 // buffers on without giving up its own references. A pick that drew the scene
-// directly lost about 0.85 MB with the mesh spheres and 7 MB with the GLU
-// spheres. Display lists replayed in selection mode lose nothing and give the
-// same hit records, so the pick's frame calls lists for every sphere and ring,
-// compiled once per rendering context; all other calls of the frame (names,
-// matrices, colours, binds, the texture lists) stay as they are. The frame
-// drawn for display still draws directly. Once every Mesa we run on frees that
-// data (Mesa 25 does), this can go and picks can draw with DrawScene again.
+// directly lost about 0.7 MB with the mesh spheres and 2 to 7 MB with the GLU
+// spheres. Display lists replayed in selection mode give the same hit records
+// and lose nothing more per pick, so the pick's frame calls lists for every
+// sphere and ring, compiled on the first pick in each rendering context; all
+// other calls of the frame (names, matrices, colours, binds, the texture lists)
+// stay as they are, and the frame drawn for display still draws directly.
+// What Mesa 22 still keeps is the lists' own storage (about 7 MB) once they
+// have been replayed in selection mode: it outlives their context, so each
+// context that is picked in costs that once. (Lists of positions only, or
+// compiled group by group, would be smaller but crash that Mesa's selection
+// path.) Once every Mesa we run on frees that data (Mesa 25 does), this can go
+// and picks can draw with DrawScene again.
 
 // Lists: the mesh spheres and the GLU spheres by body slot, the orbit rings by
 // body slot (the Sun's place holds Saturn's own ring).

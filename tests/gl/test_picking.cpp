@@ -113,8 +113,6 @@ protected:
 // of the direct pass: names, order and depths.
 TEST_F(PickingTest, PickFromListsGivesTheRecordsOfTheDirectPass) {
     ViewState.animating = 0;
-    PreparePickLists();
-    EXPECT_TRUE(glIsList(kBodyCount + 1));  // the pick's lists follow the texture lists
     std::vector<std::pair<int32_t, int32_t>> points = {{5, 5}};
     for (int slot = 0; slot < kBodyCount; ++slot) {
         int32_t x, y;
@@ -134,6 +132,7 @@ TEST_F(PickingTest, PickFromListsGivesTheRecordsOfTheDirectPass) {
     }
     for (int32_t mode : {MeshSphere, QuadricSphere}) {
         ViewState.sphereMode = mode;
+        PreparePickLists();
         std::set<GLuint> firstNames;
         for (const auto& [x, y] : points) {
             const std::vector<GLuint> direct = Selection(x, y, DrawScene);
@@ -141,6 +140,8 @@ TEST_F(PickingTest, PickFromListsGivesTheRecordsOfTheDirectPass) {
                                                               << "," << y;
             if (direct[0] > 0) firstNames.insert(direct[1] > 0 ? direct[4] : 0);
         }
+        // The lists (rings, then this mode's spheres) follow the texture lists.
+        EXPECT_TRUE(glIsList(kBodyCount * (mode == MeshSphere ? 3 : 4)));
         // Every body was hit first somewhere, and a ring (a record without a name).
         EXPECT_EQ(firstNames.size(), 11u) << "mode " << mode << ", missing "
                                           << [&] {
