@@ -163,7 +163,10 @@ TEST_F(PickingTest, FirstRecordDecidesWhereBodiesOverlap) {
     int32_t x, y;
     ScreenOfBody(kMercurySlot, &x, &y);
     const std::vector<GLuint> hits = Selection(x, y, DrawScene);
-    ASSERT_GE(hits[0], 2u);  // the Sun's record and Mercury's
+    ASSERT_GE(hits[0], 2u);  // the Sun's record and Mercury's, Mercury's nearer
+    const size_t second = 1 + 3 + hits[1];
+    EXPECT_EQ(hits[second + 3], static_cast<GLuint>(kMercuryId));
+    EXPECT_LT(hits[second + 1], hits[2]);
     Click(x, y);
     ASSERT_EQ(fake::Boxes().size(), 1u);
     EXPECT_EQ(fake::Boxes()[0].caption, "태양");
