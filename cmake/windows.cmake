@@ -23,8 +23,9 @@ add_executable(heliora WIN32 shell/main.cpp platform/win32_backend.cpp platform/
 target_link_libraries(heliora PRIVATE heliora_core heliora_bmp gdi32 user32 ${HELIORA_WINDOWS_LINK})
 
 file(GLOB HELIORA_PICTURES_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp)
+enable_language(RC)
 add_executable(heliora-pictures ${HELIORA_PICTURES_SOURCES}
-  platform/console_backend.cpp platform/win32_files.cpp)
+  platform/console_backend.cpp platform/win32_files.cpp platform/win32_utf8.rc)
 target_include_directories(heliora-pictures PRIVATE ${CMAKE_SOURCE_DIR})
 target_include_directories(heliora-pictures SYSTEM PRIVATE /usr/include/stb)
 target_link_libraries(heliora-pictures PRIVATE heliora_bmp ${HELIORA_WINDOWS_LINK})

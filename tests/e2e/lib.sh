@@ -13,7 +13,8 @@
 #                                 exports DISPLAY. With E2E_FONTS=latin its font path
 #                                 has no Hangul fonts: boxes then draw Korean text
 #                                 with Latin stand-ins (a reference for Hangul checks)
-#   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory that holds
+#   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory (named
+#                                 $E2E_RUN_DIR, default run) that holds
 #                                 the eleven pictures, less those named; sets
 #                                 E2E_VIEWER_PID; its output goes to
 #                                 $E2E_DIR/viewer.out and viewer.err. May be called
@@ -42,9 +43,10 @@
 #                                 before the next frame goes unseen: hold keys.
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
 # Message boxes (a box is a window whose title is its caption)
-#   e2e_answer_box CAPTION KEY [S]         focuses the box, presses KEY (Return: the
-#                                          default button, Escape: No or OK) and waits
-#                                          until it is gone
+#   e2e_box_key CAPTION KEY [S]            focuses the box and presses KEY
+#   e2e_answer_box CAPTION KEY [S]         e2e_box_key (Return: the default button,
+#                                          Escape: OK), then waits until it is gone
+#   e2e_answer_no CAPTION                  answers No to a Yes/No box
 #   e2e_click_box_button CAPTION I N [S]   clicks button I (from 0, left to right) of
 #                                          the N buttons of the box, found on screen
 # Pictures and results
@@ -69,7 +71,7 @@
 # pictures are the ones beside the .exe. Wine acts on keys only in its active
 # window: e2e_focus activates one with a right click at its centre (a drag
 # that starts and ends there), and e2e_answer_box puts the pointer over the box
-# before the key. E2E_KEY_NO answers No in a Yes/No box in either mode.
+# before the key (e2e_box_key).
 #
 # Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
 # xclose and xcursor are taken from there when present, else made here).
@@ -90,8 +92,7 @@ E2E_FAILED=0
 E2E_SANITIZED=0
 ldd "$E2E_VIEWER" 2>/dev/null | grep -q 'libasan' && E2E_SANITIZED=1
 E2E_WINE=0
-E2E_KEY_NO=Escape
-case "$E2E_VIEWER" in *.exe) E2E_WINE=1 E2E_KEY_NO=n ;; esac
+case "$E2E_VIEWER" in *.exe) E2E_WINE=1 ;; esac
 
 readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
                        Jupiter.bmp Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp)
@@ -241,9 +242,9 @@ e2e_wine_prefix() {
   wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
   export WINEPREFIX=${HELIORA_WINE_PREFIX:-$E2E_DIR/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   [ -f "$WINEPREFIX/.heliora-fonts" ] && return 0
-  timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
+  LC_ALL=C.UTF-8 timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Tahoma"="NanumGothic"\n"MS Shell Dlg"="NanumGothic"\n"MS Shell Dlg 2"="NanumGothic"\n"Segoe UI"="NanumGothic"\n' >"$E2E_DIR/fonts.reg"
-  timeout 60 "$wine" regedit /S "$(winepath_of "$E2E_DIR/fonts.reg")" >>"$E2E_DIR/wineboot.log" 2>&1 &&
+  LC_ALL=C.UTF-8 timeout 60 "$wine" regedit /S "$(winepath_of "$E2E_DIR/fonts.reg")" >>"$E2E_DIR/wineboot.log" 2>&1 &&
     timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "cannot set the Wine font replacements"
   touch "$WINEPREFIX/.heliora-fonts"
 }
@@ -251,13 +252,15 @@ e2e_wine_prefix() {
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
-  local workdir="$E2E_DIR/run" file
+  local workdir="$E2E_DIR/${E2E_RUN_DIR:-run}" file
   e2e_prepare_pictures "$workdir"
   for file in "$@"; do rm -f "$workdir/$file"; done
   e2e_viewer_env
   if [ "$E2E_WINE" = 1 ]; then
     e2e_wine_prefix
-    (cd "$workdir" && exec "$(e2e_wine_bin)" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
+    # Wine reads Unix file names (the working directory's) in the locale's
+    # character set: UTF-8, whatever the caller's locale.
+    (cd "$workdir" && LC_ALL=C.UTF-8 exec "$(e2e_wine_bin)" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
     E2E_VIEWER_PID=$!
     e2e_log "Windows viewer started under Wine (pid $E2E_VIEWER_PID) in $workdir"
     return 0
@@ -399,7 +402,8 @@ e2e_focus() {  # ID
   if [ "$E2E_WINE" = 1 ]; then
     local x y width height
     read -r x y width height <<<"$(e2e_geometry "$1")"
-    timeout 5 xdotool mousemove --window "$1" --sync $((width / 2)) $((height / 2)) click 3 ||
+    # No --sync: it would wait for ever when the pointer is there already.
+    xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) && sleep 0.1 && xdotool click 3 ||
       e2e_fail "could not activate window $1"
     sleep 0.2
     return 0
@@ -427,7 +431,7 @@ e2e_click() {  # ID X Y [BUTTON]
 
 # ---- Message boxes ------------------------------------------------------------------------
 
-e2e_answer_box() {  # CAPTION KEY [SECONDS]
+e2e_box_key() {  # CAPTION KEY [SECONDS]
   local x y width height
   e2e_wait_window "$1" "${3:-15}"
   if [ "$E2E_WINE" = 1 ]; then  # keys go to the window under the pointer
@@ -438,7 +442,17 @@ e2e_answer_box() {  # CAPTION KEY [SECONDS]
     e2e_focus "$E2E_WINDOW"
   fi
   xdotool key "$2"
+}
+
+e2e_answer_box() {  # CAPTION KEY [SECONDS]
+  e2e_box_key "$@"
   e2e_wait_no_window "$1" 5
+}
+
+# No in a Yes/No box: its button (SDL's box has no keys for it), or its
+# mnemonic N (Windows).
+e2e_answer_no() {  # CAPTION
+  if [ "$E2E_WINE" = 1 ]; then e2e_answer_box "$1" n; else e2e_click_box_button "$1" 1 2; fi
 }
 
 # Screen position "X Y" of the centre of button INDEX of COUNT: the box's width

@@ -3,8 +3,9 @@
 # captions and end with the same exit codes.
 #  - an 800 x 600 client area titled "Heliora", the bodies wearing their maps;
 #  - a click on the Sun opens "태양", whose text is drawn in Hangul glyphs;
-#  - F1 on a 1024 x 768 screen asks "Orbisca": Yes gives the window back, No
-#    shows "ERROR" ("Program Will Now Close.") alone and ends with 0;
+#  - F1 on a 1024 x 768 screen asks "Orbisca": Yes gives the window back; Esc
+#    does not answer; No shows "ERROR" ("Program Will Now Close.") alone and
+#    ends with 0;
 #  - a held Esc ends with 27, the close button with 0.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
@@ -49,6 +50,7 @@ expect_hangul_box() {
   [ "$ink" -ge 60 ] && [ "$differ" -ge 15 ] || e2e_fail "no Hangul in the Sun's box ($ink ink, $differ differ)"
 }
 
+E2E_RUN_DIR="태양계 그림"  # a pictures folder named in Hangul, with a space
 e2e_start_xvfb 1024x768x24
 e2e_start_viewer
 expect_heliora "at start"
@@ -69,7 +71,10 @@ e2e_hold_key "$window" F1
 e2e_answer_box Orbisca Return
 expect_heliora "after Yes"
 e2e_hold_key "$window" F1
-e2e_answer_box Orbisca "$E2E_KEY_NO"
+e2e_box_key Orbisca Escape  # a Yes/No question has no Cancel: Esc leaves it open
+sleep 1
+e2e_find_window Orbisca >/dev/null || e2e_fail "Esc answered the Orbisca question"
+e2e_answer_no Orbisca
 e2e_wait_window ERROR
 [ "$(e2e_other_windows)" = ERROR ] || e2e_fail "after No: windows $(e2e_other_windows | tr '\n' ' ')"
 e2e_find_window Heliora >/dev/null && e2e_fail "a Heliora window is open beside the ERROR box"
