@@ -198,10 +198,11 @@ e2e_have_pictures() {  # DIR
 }
 
 e2e_prepare_pictures() {  # DIR
-  local built="${HELIORA_BUILD_DIR:-}/pictures" file
+  local built="" file
+  [ -n "${HELIORA_BUILD_DIR:-}" ] && built="$HELIORA_BUILD_DIR/pictures"
   [ "$E2E_WINE" = 1 ] && built=$(dirname "$E2E_VIEWER")  # the package's, beside the .exe
   mkdir -p "$1"
-  if [ "$built" != /pictures ] && e2e_have_pictures "$built"; then
+  if [ -n "$built" ] && e2e_have_pictures "$built"; then
     for file in "${E2E_PICTURES[@]}"; do cp "$built/$file" "$1/"; done
   elif [ -n "$E2E_PICTURE_TOOL" ]; then
     bash "$E2E_SOURCE_DIR/scripts/pictures.sh" "$E2E_PICTURE_TOOL" "$1" >/dev/null ||
