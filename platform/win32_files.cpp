@@ -27,16 +27,6 @@ std::wstring Wide(const char* utf8) {
     return wide;
 }
 
-std::string Narrow(const wchar_t* utf16) {
-    if (utf16 == nullptr || *utf16 == L'\0') return std::string();
-    int length = WideCharToMultiByte(CP_UTF8, 0, utf16, -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) return std::string();
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16, -1, narrow.data(), length, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(length - 1));
-    return narrow;
-}
-
 }  // namespace win32_text
 
 namespace {

@@ -8,7 +8,5 @@ namespace win32_text {
 // The UTF-16 form of a UTF-8 string; null counts as empty. Bytes that are not
 // UTF-8 become U+FFFD, so no text is ever dropped whole.
 std::wstring Wide(const char* utf8);
-// The UTF-8 form of a UTF-16 string (null counts as empty).
-std::string Narrow(const wchar_t* utf16);
 
 }  // namespace win32_text
