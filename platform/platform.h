@@ -1,7 +1,8 @@
 // The platform contract: every operation the viewer needs from the desktop,
-// with what its callers rely on. Three backends implement it, picked at link
-// time: the SDL2 backend (the real program), the console backend (the picture
-// tool: files and messages only) and the scripted fake (tests).
+// with what its callers rely on. Its backends are picked at link time: the
+// SDL2 backend (the real program on Linux), the Win32 backend (the real
+// program on Windows), the console backend (the picture tool: files and
+// messages only) and the scripted fake (tests).
 //
 // The operations keep the shape of the window-system calls the viewer was
 // first written against: handles are opaque and null on failure, booleans are
@@ -80,7 +81,8 @@ bool PlatTranslateMessage(const PlatMessage* message);
 intptr_t PlatDispatchMessage(const PlatMessage* message);
 // Queues WM_QUIT with wParam = exitCode.
 void PlatPostQuitMessage(int32_t exitCode);
-// Default handling of any message: nothing happens and 0 is returned.
+// Default handling of any message: the window system's own (Win32), or
+// nothing and 0 where it has none.
 intptr_t PlatDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam);
 

@@ -571,9 +571,10 @@ constexpr SDL_MessageBoxButtonData kOkButtons[] = {
     {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
      "OK"},
 };
+// A Yes/No question has no Cancel button, so Esc does not answer it.
 constexpr SDL_MessageBoxButtonData kYesNoButtons[] = {
     {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, IDYES, "Yes"},
-    {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDNO, "No"},
+    {0, IDNO, "No"},
 };
 
 // False when no box could be shown. A box closed without a button leaves

@@ -13,7 +13,8 @@
 #                                 exports DISPLAY. With E2E_FONTS=latin its font path
 #                                 has no Hangul fonts: boxes then draw Korean text
 #                                 with Latin stand-ins (a reference for Hangul checks)
-#   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory that holds
+#   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory (named
+#                                 $E2E_RUN_DIR, default run) that holds
 #                                 the eleven pictures, less those named; sets
 #                                 E2E_VIEWER_PID; its output goes to
 #                                 $E2E_DIR/viewer.out and viewer.err. May be called
@@ -42,9 +43,10 @@
 #                                 before the next frame goes unseen: hold keys.
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
 # Message boxes (a box is a window whose title is its caption)
-#   e2e_answer_box CAPTION KEY [S]         focuses the box, presses KEY (Return: the
-#                                          default button, Escape: No or OK) and waits
-#                                          until it is gone
+#   e2e_box_key CAPTION KEY [S]            focuses the box and presses KEY
+#   e2e_answer_box CAPTION KEY [S]         e2e_box_key (Return: the default button,
+#                                          Escape: OK), then waits until it is gone
+#   e2e_answer_no CAPTION                  answers No to a Yes/No box
 #   e2e_click_box_button CAPTION I N [S]   clicks button I (from 0, left to right) of
 #                                          the N buttons of the box, found on screen
 # Pictures and results
@@ -62,6 +64,14 @@
 # e2e_viewer_env puts into the array E2E_VIEWER_ENV (for a viewer started by
 # other means); e2e_wait_exit fails the test on any sanitizer report in
 # viewer.err, whatever the exit code.
+#
+# The Windows viewer (E2E_WINE=1 when the viewer is an .exe) runs under Wine in
+# a private prefix made on first start (HELIORA_WINE_PREFIX names one to reuse),
+# with NanumGothic standing in for the boxes' fonts, so that Hangul shows. Its
+# pictures are the ones beside the .exe. Wine acts on keys only in its active
+# window: e2e_focus activates one with a right click at its centre (a drag
+# that starts and ends there), and e2e_answer_box puts the pointer over the box
+# before the key (e2e_box_key).
 #
 # Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
 # xclose and xcursor are taken from there when present, else made here).
@@ -81,6 +91,8 @@ E2E_HELPER=""
 E2E_FAILED=0
 E2E_SANITIZED=0
 ldd "$E2E_VIEWER" 2>/dev/null | grep -q 'libasan' && E2E_SANITIZED=1
+E2E_WINE=0
+case "$E2E_VIEWER" in *.exe) E2E_WINE=1 ;; esac
 
 readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
                        Jupiter.bmp Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp)
@@ -123,6 +135,7 @@ e2e_stop_process() {  # PID: polite, then firm; its children (message boxes) fir
 
 e2e_cleanup() {
   e2e_stop_process "$E2E_VIEWER_PID"
+  [ "$E2E_WINE" = 1 ] && [ -n "${WINEPREFIX:-}" ] && "$(dirname "$(e2e_wine_bin)")/wineserver" -k 2>/dev/null
   e2e_stop_process "$E2E_XVFB_PID"
   if [ "$E2E_FAILED" = 1 ] || [ "${E2E_KEEP:-0}" = 1 ]; then
     echo "scratch directory kept: $E2E_DIR" >&2
@@ -185,9 +198,11 @@ e2e_have_pictures() {  # DIR
 }
 
 e2e_prepare_pictures() {  # DIR
-  local built="${HELIORA_BUILD_DIR:-}/pictures" file
+  local built="" file
+  [ -n "${HELIORA_BUILD_DIR:-}" ] && built="$HELIORA_BUILD_DIR/pictures"
+  [ "$E2E_WINE" = 1 ] && built=$(dirname "$E2E_VIEWER")  # the package's, beside the .exe
   mkdir -p "$1"
-  if [ -n "${HELIORA_BUILD_DIR:-}" ] && e2e_have_pictures "$built"; then
+  if [ -n "$built" ] && e2e_have_pictures "$built"; then
     for file in "${E2E_PICTURES[@]}"; do cp "$built/$file" "$1/"; done
   elif [ -n "$E2E_PICTURE_TOOL" ]; then
     bash "$E2E_SOURCE_DIR/scripts/pictures.sh" "$E2E_PICTURE_TOOL" "$1" >/dev/null ||
@@ -211,11 +226,46 @@ e2e_viewer_env() {
     "LSAN_OPTIONS=suppressions=$E2E_SOURCE_DIR/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}")
 }
 
+# ---- The Windows viewer under Wine ------------------------------------------------------
+
+e2e_wine_bin() {  # prints the 64-bit Wine loader: Debian 12 keeps it off the PATH
+  local bin
+  for bin in /usr/lib/wine/wine64 /usr/lib/wine/wine "$(command -v wine64)" "$(command -v wine)"; do
+    [ -n "$bin" ] && [ -x "$bin" ] && { echo "$bin"; return 0; }
+  done
+  return 1
+}
+
+# A prefix of our own, made once: no Mono or Gecko prompts, and NanumGothic
+# for the fonts the boxes ask for (without it Hangul shows as empty boxes).
+e2e_wine_prefix() {
+  local wine
+  wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
+  export WINEPREFIX=${HELIORA_WINE_PREFIX:-$E2E_DIR/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  [ -f "$WINEPREFIX/.heliora-fonts" ] && return 0
+  LC_ALL=C.UTF-8 timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Tahoma"="NanumGothic"\n"MS Shell Dlg"="NanumGothic"\n"MS Shell Dlg 2"="NanumGothic"\n"Segoe UI"="NanumGothic"\n' >"$E2E_DIR/fonts.reg"
+  LC_ALL=C.UTF-8 timeout 60 "$wine" regedit /S "$(winepath_of "$E2E_DIR/fonts.reg")" >>"$E2E_DIR/wineboot.log" 2>&1 &&
+    timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "cannot set the Wine font replacements"
+  touch "$WINEPREFIX/.heliora-fonts"
+}
+
+winepath_of() { echo "Z:${1//\//\\}"; }
+
 e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
-  local workdir="$E2E_DIR/run" file
+  local workdir="$E2E_DIR/${E2E_RUN_DIR:-run}" file
   e2e_prepare_pictures "$workdir"
   for file in "$@"; do rm -f "$workdir/$file"; done
   e2e_viewer_env
+  if [ "$E2E_WINE" = 1 ]; then
+    e2e_wine_prefix
+    # Wine reads Unix file names (the working directory's) in the locale's
+    # character set: UTF-8, whatever the caller's locale.
+    (cd "$workdir" && LC_ALL=C.UTF-8 exec "$(e2e_wine_bin)" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
+    E2E_VIEWER_PID=$!
+    e2e_log "Windows viewer started under Wine (pid $E2E_VIEWER_PID) in $workdir"
+    return 0
+  fi
   (cd "$workdir" &&
     exec env "${E2E_VIEWER_ENV[@]}" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
   E2E_VIEWER_PID=$!
@@ -350,6 +400,15 @@ e2e_cursor_over() {  # ID
 # ---- Input ------------------------------------------------------------------------------
 
 e2e_focus() {  # ID
+  if [ "$E2E_WINE" = 1 ]; then
+    local x y width height
+    read -r x y width height <<<"$(e2e_geometry "$1")"
+    # No --sync: it would wait for ever when the pointer is there already.
+    xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) && sleep 0.1 && xdotool click 3 ||
+      e2e_fail "could not activate window $1"
+    sleep 0.2
+    return 0
+  fi
   # --sync waits for the focus to arrive; timeout guards against a window that never takes it
   timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || e2e_fail "could not focus window $1"
 }
@@ -373,11 +432,28 @@ e2e_click() {  # ID X Y [BUTTON]
 
 # ---- Message boxes ------------------------------------------------------------------------
 
-e2e_answer_box() {  # CAPTION KEY [SECONDS]
+e2e_box_key() {  # CAPTION KEY [SECONDS]
+  local x y width height
   e2e_wait_window "$1" "${3:-15}"
-  e2e_focus "$E2E_WINDOW"
+  if [ "$E2E_WINE" = 1 ]; then  # keys go to the window under the pointer
+    read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
+    xdotool mousemove $((x + width / 2)) $((y + height / 4)) || e2e_fail "cannot reach the box"
+    sleep 0.3
+  else
+    e2e_focus "$E2E_WINDOW"
+  fi
   xdotool key "$2"
+}
+
+e2e_answer_box() {  # CAPTION KEY [SECONDS]
+  e2e_box_key "$@"
   e2e_wait_no_window "$1" 5
+}
+
+# No in a Yes/No box: its button (SDL's box has no keys for it), or its
+# mnemonic N (Windows).
+e2e_answer_no() {  # CAPTION
+  if [ "$E2E_WINE" = 1 ]; then e2e_answer_box "$1" n; else e2e_click_box_button "$1" 1 2; fi
 }
 
 # Screen position "X Y" of the centre of button INDEX of COUNT: the box's width

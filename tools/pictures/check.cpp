@@ -16,6 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Names are UTF-8 on every system; on Windows a path holds them as UTF-16.
+std::string Utf8(const fs::path& path) {
+    std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
 constexpr const char* kBodyPictures[] = {
     "Sun.bmp",  "Mercury.bmp", "Venus.bmp",  "earth.bmp",   "Moon.bmp", "Mars.bmp",
     "Jupiter.bmp", "Saturn.bmp", "Uranus.bmp", "Neptune.bmp", "pluto.bmp",
@@ -113,7 +121,7 @@ void ExplainFailure(const char* name, const std::vector<unsigned char>& bytes) {
 std::string CaseVariant(const fs::path& folder, const std::string& name) {
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        std::string other = entry.path().filename().string();
+        std::string other = Utf8(entry.path().filename());
         if (other.size() == name.size() &&
             std::equal(other.begin(), other.end(), name.begin(), [](char a, char b) {
                 return std::tolower(static_cast<unsigned char>(a)) ==
@@ -135,7 +143,7 @@ void ExplainMissing(const fs::path& folder, const char* name) {
     std::string body(name, strlen(name) - 4);
     printf("%s: missing. Put a BMP picture named exactly %s there, e.g. "
            "`heliora-pictures import picture.png %s` or `heliora-pictures generate %s %s`.\n",
-           name, name, (folder / name).c_str(), body.c_str(), (folder / name).c_str());
+           name, name, Utf8(folder / name).c_str(), body.c_str(), Utf8(folder / name).c_str());
 }
 
 bool CheckOne(const fs::path& folder, const char* name) {
@@ -146,7 +154,7 @@ bool CheckOne(const fs::path& folder, const char* name) {
         return false;
     }
     ConsoleClearMessage();
-    ImageRecord* image = ReadBmpImage(path.c_str());
+    ImageRecord* image = ReadBmpImage(Utf8(path).c_str());
     std::vector<unsigned char> bytes = ReadWholeFile(path);
     if (image != nullptr) {
         free(image->pixels);
@@ -166,7 +174,7 @@ bool CheckOne(const fs::path& folder, const char* name) {
 }  // namespace
 
 int CheckCommand(const std::string& folderName) {
-    fs::path folder(folderName);
+    fs::path folder = PathOf(folderName);
     std::error_code error;
     if (!fs::is_directory(folder, error)) {
         fprintf(stderr, "%s is not a folder.\n", folderName.c_str());
