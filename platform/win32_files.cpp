@@ -81,6 +81,12 @@ const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length
     return static_cast<const unsigned char*>(view);
 }
 
+// Windows refuses to shorten a file while a view of it is mapped, and our
+// readers share it for reading only: a mapped view stays whole.
+bool PlatMappedViewIntact(const unsigned char* view, size_t length) {
+    return view != nullptr && length > 0;
+}
+
 bool PlatUnmapViewOfFile(const unsigned char* view, size_t) {
     if (view == nullptr) return false;
     return UnmapViewOfFile(view) != 0;

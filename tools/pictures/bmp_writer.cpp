@@ -1,7 +1,9 @@
 // Writes 24-bit BMP files: 14-byte file header, 40-byte information header,
 // rows bottom first and padded to 4 bytes, pixels blue-green-red.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "tools/pictures/pictures.h"
 
@@ -19,6 +21,18 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// Moves `from` over `to`, replacing it in one step. The C library's rename
+// refuses an existing target on Windows; the file system library's does not,
+// and a path made from UTF-8 text keeps any script's names on both systems.
+bool RenameOver(const std::string& from, const std::string& to) {
+    auto utf8 = [](const std::string& text) {
+        return std::filesystem::path(std::u8string(text.begin(), text.end()));
+    };
+    std::error_code error;
+    std::filesystem::rename(utf8(from), utf8(to), error);
+    return !error;
 }
 
 // A new file next to `path` ("<path>.part", or "<path>.part<N>" when that is
@@ -73,7 +87,7 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture) {
     FILE* out = CreateBeside(path, &temporary);
     bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
     if (out != nullptr && fclose(out) != 0) ok = false;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && !RenameOver(temporary, path)) ok = false;
     if (!ok) {
         if (out != nullptr) std::remove(temporary.c_str());
         fprintf(stderr, "Cannot write %s.\n", path.c_str());
