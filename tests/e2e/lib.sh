@@ -175,7 +175,11 @@ e2e_start_xvfb() {
   # The file goes first: the redirection below happens in the background, so
   # after a restart the loop could otherwise read the previous server's number.
   rm -f "$E2E_DIR/display"
+  # Auto-repeat starts after 1.5 s (X's default is 0.66 s): a loaded machine
+  # stretches a half-second key hold past the default, and a repeated F3 would
+  # toggle the textures twice.
   Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset -fp "$(e2e_font_path)" \
+    -ardelay 1500 \
     3>"$E2E_DIR/display" >"$E2E_DIR/xvfb.log" 2>&1 &
   E2E_XVFB_PID=$!
   for i in $(seq 100); do
