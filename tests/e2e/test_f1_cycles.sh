@@ -57,6 +57,9 @@ for cycle in $(seq "$cycles"); do
 done
 seconds=$((SECONDS - start_seconds))
 
+# A descriptor that a library is still closing (seen once under load: 8 -> 9)
+# gets two seconds to go; a leak stays.
+for _ in $(seq 20); do [ "$(fds)" -le "$fds2" ] && break; sleep 0.1; done
 fds_last=$(fds) rss_last=$(e2e_status_kb VmRSS) hwm=$(e2e_status_kb VmHWM)
 growth=$((rss_last - rss2))
 e2e_log "$cycles switches in $seconds s"
@@ -64,7 +67,7 @@ e2e_log "descriptors: $fds2 after switch 2, $fds_last after switch $cycles"
 e2e_log "VmRSS: $rss2 kB after switch 2, $rss_last kB after switch $cycles ($growth kB); VmHWM $hwm kB"
 
 [ "$fds_last" -le "$fds2" ] ||
-  e2e_fail "open descriptors grew from $fds2 to $fds_last over $((cycles - 2)) switches"
+  e2e_fail "open descriptors grew from $fds2 to $fds_last over $((cycles - 2)) switches: $(ls -l "/proc/$E2E_VIEWER_PID/fd" | tail -n +2)"
 if [ "$E2E_SANITIZED" = 0 ]; then
   [ "$growth" -le "$RSS_TOLERANCE_KB" ] ||
     e2e_fail "resident memory grew by $growth kB over $((cycles - 2)) switches (bound $RSS_TOLERANCE_KB kB)"
