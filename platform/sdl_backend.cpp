@@ -4,7 +4,8 @@
 // SDL's video subsystem starts on first need (a window, a display-mode
 // request); without a display every window fails and the reason is printed
 // once. Input is turned into messages when PlatPeekMessage pumps SDL's events
-// into one FIFO, keys through one bounded table of virtual-key codes.
+// into one FIFO, keys through one bounded table of virtual-key codes. The
+// mouse is never captured: a window hears only of moves inside it.
 // Message boxes are SDL's own (on X11 drawn with X core fonts); where none can
 // be shown, the message goes to standard error.
 // Limits: one thread; display 0 only; one pixel format per window (the one
@@ -93,6 +94,13 @@ struct BackendState {
     std::vector<SdlRenderingContext*> renderingContexts;
     std::deque<PlatMessage> queue;
     SdlWindow* focus = nullptr;
+    // MK_ flags of the mouse buttons held, and SDL's modifier state as of the
+    // last key event: what mouse messages carry in wParam.
+    uintptr_t mouseButtons = 0;
+    Uint16 keyModifiers = KMOD_NONE;
+    // The window that took the last button-down: a release outside every
+    // window (SDL then names none) is its.
+    SdlWindow* buttonWindow = nullptr;
     // Set by an accepted full-screen request until the desktop mode is back.
     bool fullscreenModeSet = false;
     SDL_DisplayMode fullscreenMode = {};
@@ -135,6 +143,9 @@ void SetHints() {
     // drop any click read within 10 ms of a focus change, which after a busy
     // spell (a context being built) is the first click of all.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The mouse is not captured while a button is held: SDL would otherwise
+    // report a drag past the left or top edge with negative positions.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // Only a desktop will do: SDL would otherwise fall back to its off-screen
     // driver and run, unseen, without any display. SDL_VIDEODRIVER still rules.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
@@ -294,27 +305,93 @@ void Queue(SdlWindow* window, uint32_t message, uintptr_t wParam, intptr_t lPara
     state.queue.push_back(PlatMessage{HandleOf(window), message, wParam, lParam});
 }
 
-// Client coordinates travel as unsigned 16-bit halves, as the callers unpack them.
+// Client coordinates travel as unsigned 16-bit halves, as the callers unpack
+// them; only points inside the client area are ever packed.
 intptr_t PointParam(int32_t x, int32_t y) {
     return PackPoint(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
 }
 
+bool InsideClientArea(const SdlWindow* window, int32_t x, int32_t y) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window->window, &width, &height);
+    return x >= 0 && y >= 0 && x < width && y < height;
+}
+
+int32_t Clamp(int32_t value, int32_t last) { return value < 0 ? 0 : value > last ? last : value; }
+
+// The nearest point of the client area.
+intptr_t ClientPointParam(const SdlWindow* window, int32_t x, int32_t y) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window->window, &width, &height);
+    return PointParam(Clamp(x, width - 1), Clamp(y, height - 1));
+}
+
+uintptr_t ModifierFlags() {
+    uintptr_t flags = 0;
+    if (state.keyModifiers & KMOD_SHIFT) flags |= MK_SHIFT;
+    if (state.keyModifiers & KMOD_CTRL) flags |= MK_CONTROL;
+    return flags;
+}
+
+uintptr_t ButtonFlag(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return MK_LBUTTON;
+        case SDL_BUTTON_RIGHT:
+            return MK_RBUTTON;
+        case SDL_BUTTON_MIDDLE:
+            return MK_MBUTTON;
+        default:
+            return 0;
+    }
+}
+
+uintptr_t MotionButtonFlags(Uint32 buttonState) {
+    uintptr_t flags = 0;
+    if (buttonState & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
+    if (buttonState & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
+    if (buttonState & SDL_BUTTON_MMASK) flags |= MK_MBUTTON;
+    return flags;
+}
+
 void QueueKey(const SDL_KeyboardEvent& key) {
+    state.keyModifiers = key.keysym.mod;
     SdlWindow* window = WindowById(key.windowID);
     uint8_t virtualKey = VirtualKeyOf(key.keysym.sym);
     if (window == nullptr || virtualKey == kNoKey) return;
-    // Auto-repeat arrives as further key-downs, each one a WM_KEYDOWN.
-    Queue(window, key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+    // Keys pressed with Alt held are system keys, left to the default handling
+    // (where Alt+F4 closes the window). Auto-repeat arrives as further key-downs.
+    bool down = key.type == SDL_KEYDOWN;
+    if (key.keysym.mod & KMOD_ALT)
+        Queue(window, down ? WM_SYSKEYDOWN : WM_SYSKEYUP, virtualKey, 0);
+    else
+        Queue(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+}
+
+void QueueMouseMotion(const SDL_MouseMotionEvent& motion) {
+    SdlWindow* window = WindowById(motion.windowID);
+    if (window == nullptr || !InsideClientArea(window, motion.x, motion.y)) return;
+    Queue(window, WM_MOUSEMOVE, MotionButtonFlags(motion.state) | ModifierFlags(),
+          PointParam(motion.x, motion.y));
 }
 
 void QueueMouseButton(const SDL_MouseButtonEvent& button) {
-    SdlWindow* window = WindowById(button.windowID);
-    if (window == nullptr) return;
     bool down = button.type == SDL_MOUSEBUTTONDOWN;
-    intptr_t point = PointParam(button.x, button.y);
-    if (button.button == SDL_BUTTON_LEFT && down) Queue(window, WM_LBUTTONDOWN, 0, point);
+    if (down)
+        state.mouseButtons |= ButtonFlag(button.button);
+    else
+        state.mouseButtons &= ~ButtonFlag(button.button);
+    SdlWindow* window = WindowById(button.windowID);
+    // Released outside every window, the button ends the drag it began: the
+    // model would otherwise go on turning with the button up.
+    if (window == nullptr && !down) window = state.buttonWindow;
+    if (window == nullptr) return;
+    if (down) state.buttonWindow = window;
+    uintptr_t flags = state.mouseButtons | ModifierFlags();
+    intptr_t point = ClientPointParam(window, button.x, button.y);
+    if (button.button == SDL_BUTTON_LEFT && down) Queue(window, WM_LBUTTONDOWN, flags, point);
     if (button.button == SDL_BUTTON_RIGHT)
-        Queue(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, point);
+        Queue(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, flags, point);
 }
 
 void TrackFocus(SdlWindow* window, bool gained) {
@@ -322,6 +399,14 @@ void TrackFocus(SdlWindow* window, bool gained) {
         state.focus = window;
     else if (state.focus == window)
         state.focus = nullptr;
+}
+
+// A size change of a minimised window waits for its restoring.
+void QueueSize(SdlWindow* window, int32_t width, int32_t height) {
+    Uint32 flags = SDL_GetWindowFlags(window->window);
+    if (flags & SDL_WINDOW_MINIMIZED) return;
+    Queue(window, WM_SIZE, (flags & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+          PointParam(width, height));
 }
 
 void QueueWindowEvent(const SDL_WindowEvent& event) {
@@ -332,8 +417,20 @@ void QueueWindowEvent(const SDL_WindowEvent& event) {
             Queue(window, WM_CLOSE, 0, 0);
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Queue(window, WM_SIZE, 0, PointParam(event.data1, event.data2));
+            QueueSize(window, event.data1, event.data2);
             break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            Queue(window, WM_SIZE, SIZE_MINIMIZED, PointParam(0, 0));
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: {
+            int width = 0, height = 0;
+            SDL_GetWindowSize(window->window, &width, &height);
+            Queue(window, WM_SIZE,
+                  event.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                  PointParam(width, height));
+            break;
+        }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             TrackFocus(window, true);
             break;
@@ -360,8 +457,7 @@ void QueueEvent(const SDL_Event& event) {
             QueueKey(event.key);
             break;
         case SDL_MOUSEMOTION:
-            if (SdlWindow* window = WindowById(event.motion.windowID))
-                Queue(window, WM_MOUSEMOVE, 0, PointParam(event.motion.x, event.motion.y));
+            QueueMouseMotion(event.motion);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -382,6 +478,43 @@ void PumpEvents() {
     if (state.video != VideoState::Ready) return;
     SDL_Event event;
     while (state.queue.size() < kMaxQueuedMessages && SDL_PollEvent(&event)) QueueEvent(event);
+}
+
+// Input that starts something: a key or button going down, a move.
+bool StartsInput(const SDL_Event& event, Uint32 windowId) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            return event.key.windowID == windowId;
+        case SDL_MOUSEBUTTONDOWN:
+            return event.button.windowID == windowId;
+        case SDL_MOUSEMOTION:
+            return event.motion.windowID == windowId;
+        default:
+            return false;
+    }
+}
+
+// After a box owned by `owner` closes: the owner was disabled while the box
+// was open, so the key-downs, button-downs and moves it was sent meanwhile
+// are dropped. SDL's X11 box runs in a child process while this one waits, so
+// all of that input is still unread; the X server delivered it before the
+// input that closed the box, so one pump now reads all of it, and nothing
+// made after the box closed. Releases pass (a key or button held since before
+// the box must not stay down), and so does everything else: close requests,
+// size and focus changes.
+void DropInputMadeDuringBox(const SdlWindow* owner) {
+    SDL_PumpEvents();
+    SDL_Event event;  // (SDL_PollEvent would pump again on every call)
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (!StartsInput(event, owner->id)) {
+            QueueEvent(event);
+            continue;
+        }
+        // Dropped, but what it holds down is still down.
+        if (event.type == SDL_KEYDOWN) state.keyModifiers = event.key.keysym.mod;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            state.mouseButtons |= ButtonFlag(event.button.button);
+    }
 }
 
 void ForgetMessagesFor(const SdlWindow* window) {
@@ -446,6 +579,7 @@ void ForgetWindow(SdlWindow* window) {
     Remove(state.windows, window);
     ForgetMessagesFor(window);
     if (state.focus == window) state.focus = nullptr;
+    if (state.buttonWindow == window) state.buttonWindow = nullptr;
 }
 
 // ---- Display modes ------------------------------------------------------------------
@@ -621,7 +755,18 @@ void PlatPostQuitMessage(int32_t exitCode) {
         PlatMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(static_cast<uint32_t>(exitCode)), 0});
 }
 
-intptr_t PlatDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }
+// Sent messages run the window's procedure at once, as the original system's
+// default handling sends them.
+intptr_t PlatDefWindowProc(WindowHandle handle, uint32_t message, uintptr_t wParam, intptr_t) {
+    constexpr uintptr_t kCommandMask = 0xFFF0;  // the low four bits are the system's own
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr || window->procedure == nullptr) return 0;
+    if (message == WM_SYSKEYDOWN && wParam == VK_F4)
+        window->procedure(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (message == WM_SYSCOMMAND && (wParam & kCommandMask) == SC_CLOSE)
+        window->procedure(handle, WM_CLOSE, 0, 0);
+    return 0;
+}
 
 // ---- Window classes and windows ------------------------------------------------------
 
@@ -829,7 +974,12 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     const char* shownText = text != nullptr ? text : "";
     const char* shownCaption = caption != nullptr ? caption : "Error";
     int answer = -1;
-    if (!ShowSdlBox(LiveWindow(owner), shownText, shownCaption, style, &answer))
+    SdlWindow* ownerWindow = LiveWindow(owner);
+    PumpEvents();  // input made before the box opened is the owner's
+    bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
+    if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
+        DropInputMadeDuringBox(ownerWindow);
+    if (!shown)
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
     // A box closed without a button, or none shown: the cautious answer.
