@@ -184,10 +184,12 @@ struct DisplayMode {
     uint32_t dmPelsHeight;
 };
 
-// With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL when the display
-// offers that width and height, so that the next WS_POPUP window covers the
-// screen in that mode; anything else when it does not. With null and 0:
-// back to the desktop's own mode.
+// With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL once the display
+// where windows open (the one holding the point (0, 0)) is in a mode of that
+// width and height, so that the next WS_POPUP window covers the screen in that
+// mode; anything else when the display has no such mode or could not be put
+// into it. The colour depth is not looked at: X servers offer no 16-bit modes
+// beside a 24-bit desktop. With null and 0: back to the desktop's own mode.
 int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags);
 // Shows or hides the cursor over the program's windows; returns the new count.
 int32_t PlatShowCursor(bool show);

@@ -8,8 +8,8 @@
 // mouse is never captured: a window hears only of moves inside it.
 // Message boxes are SDL's own (on X11 drawn with X core fonts); where none can
 // be shown, the message goes to standard error.
-// Limits: one thread; display 0 only; one pixel format per window (the one
-// SDL chose for it at creation); a full-screen mode is one that display 0
+// Limits: one thread; one pixel format per window (the one SDL chose for it
+// at creation); a full-screen mode is one that the display holding (0, 0)
 // lists or its desktop mode, so a virtual display offers only its own size;
 // without vertical sync, buffer swaps are paced to about 60 a second.
 #include <GL/gl.h>
@@ -104,6 +104,10 @@ struct BackendState {
     // Set by an accepted full-screen request until the desktop mode is back.
     bool fullscreenModeSet = false;
     SDL_DisplayMode fullscreenMode = {};
+    // SDL sets a display mode only for a full-screen window on screen: this
+    // borderless one holds the accepted mode until a full-screen window of
+    // ours is shown.
+    SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
     bool glInfoPrinted = false;
     bool vsync = false;
@@ -588,19 +592,19 @@ bool HasSize(const SDL_DisplayMode& mode, uint32_t width, uint32_t height) {
     return static_cast<uint32_t>(mode.w) == width && static_cast<uint32_t>(mode.h) == height;
 }
 
-// The first mode display 0 lists with this width and height (SDL lists the
+// The first mode the display lists with this width and height (SDL lists the
 // deepest and fastest first); any depth will do. The desktop's own mode counts
 // even where the driver lists no modes.
-bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
+bool FindDisplayMode(int display, uint32_t width, uint32_t height, SDL_DisplayMode* found) {
     SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && HasSize(desktop, width, height)) {
+    if (SDL_GetDesktopDisplayMode(display, &desktop) == 0 && HasSize(desktop, width, height)) {
         *found = desktop;
         return true;
     }
-    int count = SDL_GetNumDisplayModes(0);
+    int count = SDL_GetNumDisplayModes(display);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
         if (HasSize(mode, width, height)) {
             *found = mode;
             return true;
@@ -609,12 +613,56 @@ bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
     return false;
 }
 
+void ReleaseModeHolder() {
+    if (state.modeHolder == nullptr) return;
+    SDL_DestroyWindow(state.modeHolder);
+    state.modeHolder = nullptr;
+}
+
+bool DisplayIsInMode(int display, uint32_t width, uint32_t height) {
+    SDL_DisplayMode current;
+    return SDL_GetCurrentDisplayMode(display, &current) == 0 && HasSize(current, width, height);
+}
+
+// Puts the display into the mode now, through a full-screen holder window
+// over it, and tells whether the display took it.
+bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
+    if (DisplayIsInMode(display, static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h)))
+        return true;
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) != 0) return false;
+    SDL_Window* holder = SDL_CreateWindow(
+        "", bounds.x, bounds.y, mode.w, mode.h,
+        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_SKIP_TASKBAR);
+    if (holder == nullptr) return false;
+    SDL_SetWindowDisplayMode(holder, &mode);
+    SDL_ClearError();
+    SDL_ShowWindow(holder);  // sets the mode, or fails to without saying so
+    if (!DisplayIsInMode(display, static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h))) {
+        const char* reason = SDL_GetError();
+        fprintf(stderr, "heliora: the display did not take the %d x %d mode%s%s.\n", mode.w,
+                mode.h, *reason != '\0' ? ": " : "", reason);
+        SDL_DestroyWindow(holder);
+        return false;
+    }
+    state.modeHolder = holder;
+    return true;
+}
+
+// Success means the mode is in force on the display where the window will
+// open, as after a real mode change; a mode that is listed but cannot be set
+// is refused here, where the caller can still offer a window instead.
 int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
     if (!EnsureVideo()) return DISP_CHANGE_FAILED;
+    const SDL_Point origin = {0, 0};
+    int display = SDL_GetPointDisplayIndex(&origin);
+    if (display < 0) return DISP_CHANGE_FAILED;
     SDL_DisplayMode found;
-    if (!FindDisplayMode(mode->dmPelsWidth, mode->dmPelsHeight, &found))
+    if (!FindDisplayMode(display, mode->dmPelsWidth, mode->dmPelsHeight, &found))
         return DISP_CHANGE_BADMODE;
+    ReleaseModeHolder();
+    if (!ApplyDisplayMode(display, found)) return DISP_CHANGE_FAILED;
     state.fullscreenMode = found;
     state.fullscreenModeSet = true;
     return DISP_CHANGE_SUCCESSFUL;
@@ -623,6 +671,7 @@ int32_t RequestFullscreenMode(const DisplayMode* mode) {
 // Full-screen windows leave full screen; SDL then restores the desktop's mode.
 int32_t RestoreDesktopMode() {
     state.fullscreenModeSet = false;
+    ReleaseModeHolder();
     for (SdlWindow* window : state.windows) {
         if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_FULLSCREEN)
             SDL_SetWindowFullscreen(window->window, 0);
@@ -832,10 +881,13 @@ bool PlatShowWindow(WindowHandle handle, int32_t showCommand) {
     constexpr int32_t kHide = 0;
     SdlWindow* window = LiveWindow(handle);
     if (window == nullptr) return false;
-    if (showCommand == kHide)
+    if (showCommand == kHide) {
         SDL_HideWindow(window->window);
-    else
-        SDL_ShowWindow(window->window);
+        return true;
+    }
+    SDL_ShowWindow(window->window);
+    // A full-screen window on screen keeps the mode without the holder.
+    if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_FULLSCREEN) ReleaseModeHolder();
     return true;
 }
 

@@ -376,6 +376,11 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
     mode.dmPelsWidth = static_cast<uint32_t>(desktop.w);
     mode.dmBitsPerPel = 8;  // any depth of that size will do
     ASSERT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    SDL_DisplayMode current;
+    const SDL_Point origin = {0, 0};
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(SDL_GetPointDisplayIndex(&origin), &current), 0);
+    EXPECT_EQ(current.w, desktop.w) << "success means the display is in the mode";
+    EXPECT_EQ(current.h, desktop.h);
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
     EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
     ASSERT_NE(OpenWindow(WS_OVERLAPPEDWINDOW), nullptr);
