@@ -248,9 +248,9 @@ constexpr int32_t IDNO = 7;
 // A modal box owned by `owner` (or none) with UTF-8 text and caption, the
 // buttons of the style (OK; Yes and No with Yes the default) and its icon.
 // Blocks until answered and returns IDOK, IDYES or IDNO. While it is open the
-// owner takes no input: its key-downs, button-downs and moves made meanwhile
-// are dropped (releases are kept, so nothing stays held); closing and sizing
-// go on. Where no box can be
+// owner takes no input: its key-downs, button-downs and moves made meanwhile,
+// or made before and not yet taken, are dropped (releases are kept, so
+// nothing stays held); closing and sizing go on. Where no box can be
 // shown, the caption and text go to standard error and the answer is IDOK
 // (for MB_YESNO: IDNO, the cautious answer).
 int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,

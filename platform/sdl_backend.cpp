@@ -498,15 +498,33 @@ bool StartsInput(const SDL_Event& event, Uint32 windowId) {
     }
 }
 
+bool StartsInput(const PlatMessage& message, WindowHandle window) {
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MOUSEMOVE:
+            return message.window == window;
+        default:
+            return false;
+    }
+}
+
 // After a box owned by `owner` closes: the owner was disabled while the box
 // was open, so the key-downs, button-downs and moves it was sent meanwhile
-// are dropped. SDL's X11 box runs in a child process while this one waits, so
-// all of that input is still unread; the X server delivered it before the
-// input that closed the box, so one pump now reads all of it, and nothing
-// made after the box closed. Releases pass (a key or button held since before
-// the box must not stay down), and so does everything else: close requests,
-// size and focus changes.
+// are dropped, and so are those it had not taken yet when the box opened (the
+// second click of a double-click that opened the box, say): the person made
+// them before seeing the box. SDL's X11 box runs in a child process while this
+// one waits, so all of that input is still unread; the X server delivered it
+// before the input that closed the box, so one pump now reads all of it, and
+// nothing made after the box closed. Releases pass (a key or button held since
+// before the box must not stay down), and so does everything else: close
+// requests, size and focus changes.
 void DropInputMadeDuringBox(const SdlWindow* owner) {
+    WindowHandle handle = reinterpret_cast<WindowHandle>(const_cast<SdlWindow*>(owner));
+    for (auto it = state.queue.begin(); it != state.queue.end();)
+        it = StartsInput(*it, handle) ? state.queue.erase(it) : it + 1;
     SDL_PumpEvents();
     SDL_Event event;  // (SDL_PollEvent would pump again on every call)
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
@@ -1027,7 +1045,6 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     const char* shownCaption = caption != nullptr ? caption : "Error";
     int answer = -1;
     SdlWindow* ownerWindow = LiveWindow(owner);
-    PumpEvents();  // input made before the box opened is the owner's
     bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);

@@ -1,7 +1,8 @@
-# While the Sun's box is open the scene window takes no input: a right-drag
-# beside the box, a click on the Sun's uncovered lower edge and a Space typed
-# into the scene window are all dropped. After OK the model has not turned,
-# no second box opens, and the animation runs on.
+# A double-click on the Sun opens one box; while it is open the scene window
+# takes no input: a right-drag beside the box, a click on the Sun's lower
+# edge below the box and a Space typed into the scene window are all dropped.
+# After OK the model has not turned, no second box opens, and the animation
+# runs on.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
@@ -14,9 +15,9 @@ e2e_wait_window Heliora
 window=$E2E_WINDOW
 px_wait_drawn "$window" "$(png start)"
 
-e2e_click "$window" 400 300
+# (The box opens over the Sun's upper half, its OK button near the centre.)
+xdotool mousemove --window "$window" --sync 400 317 click --repeat 2 --delay 40 1
 e2e_wait_window "태양"
-box=$E2E_WINDOW
 # 45 pixels down would tilt the rings' ellipse nearly round (see test_scene).
 xdotool mousemove --window "$window" --sync 100 450 mousedown 3
 for y in 465 480 495; do xdotool mousemove --window "$window" --sync 100 "$y"; done
