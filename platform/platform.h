@@ -81,7 +81,8 @@ constexpr uintptr_t SIZE_MAXIMIZED = 2;
 // x (or width) in the low half, y (or height) in the high half. Mouse
 // positions are client coordinates inside the client area: the mouse is not
 // captured, so a window hears of no move outside it, and a button message
-// never carries a position outside it.
+// never carries a position outside it (a button released outside every
+// window still comes to the window that took its press, at the nearest point).
 constexpr intptr_t PackPoint(uint16_t low, uint16_t high) {
     return static_cast<intptr_t>(static_cast<uint32_t>(low) |
                                  (static_cast<uint32_t>(high) << 16));
