@@ -184,8 +184,6 @@ void DestroyContextRecord(PlatRenderingContext_* context) {
 // ---- Messages ---------------------------------------------------------------
 
 bool PlatPeekMessage(PlatMessage* out) {
-    if (state.queue.empty() && !state.quitPosted && state.idleHook != nullptr)
-        state.idleHook(++state.idlePasses);
     if (!state.queue.empty()) {
         *out = state.queue.front();
         state.queue.pop_front();
@@ -196,6 +194,8 @@ bool PlatPeekMessage(PlatMessage* out) {
         *out = PlatMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(state.quitCode), 0};
         return true;
     }
+    // An idle pass: what the hook posts waits for the next peek.
+    if (state.idleHook != nullptr) state.idleHook(++state.idlePasses);
     return false;
 }
 

@@ -61,9 +61,9 @@ int32_t CursorCount();
 void PostMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Number of queued messages not yet taken.
 size_t PendingMessages();
-// Calls `hook` with a running count each time PlatPeekMessage finds the queue
-// empty; a message the hook posts is taken by that same peek, otherwise the
-// pass is idle. Lets a test act between passes. Null clears it.
+// Calls `hook` with a running count each time PlatPeekMessage finds nothing
+// to take: the pass is idle, and messages the hook posts are taken by the
+// next peeks. Lets a test act between passes. Null clears it.
 void SetIdleHook(void (*hook)(int idlePass));
 
 // The last window created and not destroyed, or null.

@@ -39,12 +39,15 @@ constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
 constexpr uint32_t WM_KEYUP = 0x0101;
+constexpr uint32_t WM_SYSKEYDOWN = 0x0104;  // a key pressed while Alt is held
+constexpr uint32_t WM_SYSKEYUP = 0x0105;
 constexpr uint32_t WM_SYSCOMMAND = 0x0112;
 constexpr uint32_t WM_MOUSEMOVE = 0x0200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 constexpr uint32_t WM_RBUTTONDOWN = 0x0204;
 constexpr uint32_t WM_RBUTTONUP = 0x0205;
 
+constexpr uintptr_t SC_CLOSE = 0xF060;
 constexpr uintptr_t SC_SCREENSAVE = 0xF140;
 constexpr uintptr_t SC_MONITORPOWER = 0xF170;
 
@@ -60,8 +63,27 @@ constexpr uintptr_t VK_F3 = 114;
 constexpr uintptr_t VK_F4 = 115;
 constexpr uintptr_t VK_F5 = 116;
 
+// Mouse messages carry in wParam the buttons and modifier keys that are down
+// once the message's own event has happened (a button's down message has its
+// flag, its up message has not).
+constexpr uintptr_t MK_LBUTTON = 0x0001;
+constexpr uintptr_t MK_RBUTTON = 0x0002;
+constexpr uintptr_t MK_SHIFT = 0x0004;
+constexpr uintptr_t MK_CONTROL = 0x0008;
+constexpr uintptr_t MK_MBUTTON = 0x0010;
+
+// WM_SIZE carries the kind of change in wParam. A minimised window's size is
+// 0 x 0; restoring or maximising it sends its real size again.
+constexpr uintptr_t SIZE_RESTORED = 0;
+constexpr uintptr_t SIZE_MINIMIZED = 1;
+constexpr uintptr_t SIZE_MAXIMIZED = 2;
+
 // Mouse and size messages pack two unsigned 16-bit halves into lParam:
-// x (or width) in the low half, y (or height) in the high half.
+// x (or width) in the low half, y (or height) in the high half. Mouse
+// positions are client coordinates inside the client area: the mouse is not
+// captured, so a window hears of no move outside it, and a button message
+// never carries a position outside it (a button released outside every
+// window still comes to the window that took its press, at the nearest point).
 constexpr intptr_t PackPoint(uint16_t low, uint16_t high) {
     return static_cast<intptr_t>(static_cast<uint32_t>(low) |
                                  (static_cast<uint32_t>(high) << 16));
@@ -72,7 +94,8 @@ constexpr uint16_t HighHalf(intptr_t lParam) { return static_cast<uint16_t>((lPa
 // Takes one pending message for any window of this thread without waiting.
 // Returns false when none is pending. Input that arrived since the last call
 // is turned into messages first. WM_QUIT is returned once after
-// PlatPostQuitMessage, with the posted code in wParam.
+// PlatPostQuitMessage, with the posted code in wParam. Keys pressed while Alt
+// is held come as WM_SYSKEYDOWN / WM_SYSKEYUP, never as WM_KEYDOWN.
 bool PlatPeekMessage(PlatMessage* out);
 // Kept for the loop's shape; the backends translate keys when they queue them.
 bool PlatTranslateMessage(const PlatMessage* message);
@@ -81,8 +104,10 @@ bool PlatTranslateMessage(const PlatMessage* message);
 intptr_t PlatDispatchMessage(const PlatMessage* message);
 // Queues WM_QUIT with wParam = exitCode.
 void PlatPostQuitMessage(int32_t exitCode);
-// Default handling of any message: the window system's own (Win32), or
-// nothing and 0 where it has none.
+// Default handling of a message: on Windows the window system's own. Elsewhere
+// it returns 0, and WM_SYSKEYDOWN of VK_F4 (Alt+F4) sends WM_SYSCOMMAND with
+// SC_CLOSE to the window's procedure, and that command, handled here in turn,
+// sends WM_CLOSE; anything else does nothing.
 intptr_t PlatDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam);
 
@@ -162,10 +187,12 @@ struct DisplayMode {
     uint32_t dmPelsHeight;
 };
 
-// With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL when the display
-// offers that width and height, so that the next WS_POPUP window covers the
-// screen in that mode; anything else when it does not. With null and 0:
-// back to the desktop's own mode.
+// With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL once the display
+// where windows open (the one holding the point (0, 0)) is in a mode of that
+// width and height, so that the next WS_POPUP window covers the screen in that
+// mode; anything else when the display has no such mode or could not be put
+// into it. The colour depth is not looked at: X servers offer no 16-bit modes
+// beside a 24-bit desktop. With null and 0: back to the desktop's own mode.
 int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags);
 // Shows or hides the cursor over the program's windows; returns the new count.
 int32_t PlatShowCursor(bool show);
@@ -223,7 +250,10 @@ constexpr int32_t IDNO = 7;
 
 // A modal box owned by `owner` (or none) with UTF-8 text and caption, the
 // buttons of the style (OK; Yes and No with Yes the default) and its icon.
-// Blocks until answered and returns IDOK, IDYES or IDNO. Where no box can be
+// Blocks until answered and returns IDOK, IDYES or IDNO. While it is open the
+// owner takes no input: its key-downs, button-downs and moves made meanwhile,
+// or made before and not yet taken, are dropped (releases are kept, so
+// nothing stays held); closing and sizing go on. Where no box can be
 // shown, the caption and text go to standard error and the answer is IDOK
 // (for MB_YESNO: IDNO, the cautious answer).
 int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,

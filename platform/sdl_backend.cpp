@@ -4,11 +4,12 @@
 // SDL's video subsystem starts on first need (a window, a display-mode
 // request); without a display every window fails and the reason is printed
 // once. Input is turned into messages when PlatPeekMessage pumps SDL's events
-// into one FIFO, keys through one bounded table of virtual-key codes.
+// into one FIFO, keys through one bounded table of virtual-key codes. The
+// mouse is never captured: a window hears only of moves inside it.
 // Message boxes are SDL's own (on X11 drawn with X core fonts); where none can
 // be shown, the message goes to standard error.
-// Limits: one thread; display 0 only; one pixel format per window (the one
-// SDL chose for it at creation); a full-screen mode is one that display 0
+// Limits: one thread; one pixel format per window (the one SDL chose for it
+// at creation); a full-screen mode is one that the display holding (0, 0)
 // lists or its desktop mode, so a virtual display offers only its own size;
 // without vertical sync, buffer swaps are paced to about 60 a second.
 #include <GL/gl.h>
@@ -93,9 +94,20 @@ struct BackendState {
     std::vector<SdlRenderingContext*> renderingContexts;
     std::deque<PlatMessage> queue;
     SdlWindow* focus = nullptr;
+    // MK_ flags of the mouse buttons held, and SDL's modifier state as of the
+    // last key event: what mouse messages carry in wParam.
+    uintptr_t mouseButtons = 0;
+    Uint16 keyModifiers = KMOD_NONE;
+    // The window that took the last button-down: a release outside every
+    // window (SDL then names none) is its.
+    SdlWindow* buttonWindow = nullptr;
     // Set by an accepted full-screen request until the desktop mode is back.
     bool fullscreenModeSet = false;
     SDL_DisplayMode fullscreenMode = {};
+    // SDL sets a display mode only for a full-screen window on screen: this
+    // borderless one holds the accepted mode until a full-screen window of
+    // ours is shown.
+    SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
     bool glInfoPrinted = false;
     bool vsync = false;
@@ -135,6 +147,9 @@ void SetHints() {
     // drop any click read within 10 ms of a focus change, which after a busy
     // spell (a context being built) is the first click of all.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The mouse is not captured while a button is held: SDL would otherwise
+    // report a drag past the left or top edge with negative positions.
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     // Only a desktop will do: SDL would otherwise fall back to its off-screen
     // driver and run, unseen, without any display. SDL_VIDEODRIVER still rules.
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
@@ -294,27 +309,93 @@ void Queue(SdlWindow* window, uint32_t message, uintptr_t wParam, intptr_t lPara
     state.queue.push_back(PlatMessage{HandleOf(window), message, wParam, lParam});
 }
 
-// Client coordinates travel as unsigned 16-bit halves, as the callers unpack them.
+// Client coordinates travel as unsigned 16-bit halves, as the callers unpack
+// them; only points inside the client area are ever packed.
 intptr_t PointParam(int32_t x, int32_t y) {
     return PackPoint(static_cast<uint16_t>(x), static_cast<uint16_t>(y));
 }
 
+bool InsideClientArea(const SdlWindow* window, int32_t x, int32_t y) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window->window, &width, &height);
+    return x >= 0 && y >= 0 && x < width && y < height;
+}
+
+int32_t Clamp(int32_t value, int32_t last) { return value < 0 ? 0 : value > last ? last : value; }
+
+// The nearest point of the client area.
+intptr_t ClientPointParam(const SdlWindow* window, int32_t x, int32_t y) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window->window, &width, &height);
+    return PointParam(Clamp(x, width - 1), Clamp(y, height - 1));
+}
+
+uintptr_t ModifierFlags() {
+    uintptr_t flags = 0;
+    if (state.keyModifiers & KMOD_SHIFT) flags |= MK_SHIFT;
+    if (state.keyModifiers & KMOD_CTRL) flags |= MK_CONTROL;
+    return flags;
+}
+
+uintptr_t ButtonFlag(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT:
+            return MK_LBUTTON;
+        case SDL_BUTTON_RIGHT:
+            return MK_RBUTTON;
+        case SDL_BUTTON_MIDDLE:
+            return MK_MBUTTON;
+        default:
+            return 0;
+    }
+}
+
+uintptr_t MotionButtonFlags(Uint32 buttonState) {
+    uintptr_t flags = 0;
+    if (buttonState & SDL_BUTTON_LMASK) flags |= MK_LBUTTON;
+    if (buttonState & SDL_BUTTON_RMASK) flags |= MK_RBUTTON;
+    if (buttonState & SDL_BUTTON_MMASK) flags |= MK_MBUTTON;
+    return flags;
+}
+
 void QueueKey(const SDL_KeyboardEvent& key) {
+    state.keyModifiers = key.keysym.mod;
     SdlWindow* window = WindowById(key.windowID);
     uint8_t virtualKey = VirtualKeyOf(key.keysym.sym);
     if (window == nullptr || virtualKey == kNoKey) return;
-    // Auto-repeat arrives as further key-downs, each one a WM_KEYDOWN.
-    Queue(window, key.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+    // Keys pressed with Alt held are system keys, left to the default handling
+    // (where Alt+F4 closes the window). Auto-repeat arrives as further key-downs.
+    bool down = key.type == SDL_KEYDOWN;
+    if (key.keysym.mod & KMOD_ALT)
+        Queue(window, down ? WM_SYSKEYDOWN : WM_SYSKEYUP, virtualKey, 0);
+    else
+        Queue(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
+}
+
+void QueueMouseMotion(const SDL_MouseMotionEvent& motion) {
+    SdlWindow* window = WindowById(motion.windowID);
+    if (window == nullptr || !InsideClientArea(window, motion.x, motion.y)) return;
+    Queue(window, WM_MOUSEMOVE, MotionButtonFlags(motion.state) | ModifierFlags(),
+          PointParam(motion.x, motion.y));
 }
 
 void QueueMouseButton(const SDL_MouseButtonEvent& button) {
-    SdlWindow* window = WindowById(button.windowID);
-    if (window == nullptr) return;
     bool down = button.type == SDL_MOUSEBUTTONDOWN;
-    intptr_t point = PointParam(button.x, button.y);
-    if (button.button == SDL_BUTTON_LEFT && down) Queue(window, WM_LBUTTONDOWN, 0, point);
+    if (down)
+        state.mouseButtons |= ButtonFlag(button.button);
+    else
+        state.mouseButtons &= ~ButtonFlag(button.button);
+    SdlWindow* window = WindowById(button.windowID);
+    // Released outside every window, the button ends the drag it began: the
+    // model would otherwise go on turning with the button up.
+    if (window == nullptr && !down) window = state.buttonWindow;
+    if (window == nullptr) return;
+    if (down) state.buttonWindow = window;
+    uintptr_t flags = state.mouseButtons | ModifierFlags();
+    intptr_t point = ClientPointParam(window, button.x, button.y);
+    if (button.button == SDL_BUTTON_LEFT && down) Queue(window, WM_LBUTTONDOWN, flags, point);
     if (button.button == SDL_BUTTON_RIGHT)
-        Queue(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, point);
+        Queue(window, down ? WM_RBUTTONDOWN : WM_RBUTTONUP, flags, point);
 }
 
 void TrackFocus(SdlWindow* window, bool gained) {
@@ -322,6 +403,14 @@ void TrackFocus(SdlWindow* window, bool gained) {
         state.focus = window;
     else if (state.focus == window)
         state.focus = nullptr;
+}
+
+// A size change of a minimised window waits for its restoring.
+void QueueSize(SdlWindow* window, int32_t width, int32_t height) {
+    Uint32 flags = SDL_GetWindowFlags(window->window);
+    if (flags & SDL_WINDOW_MINIMIZED) return;
+    Queue(window, WM_SIZE, (flags & SDL_WINDOW_MAXIMIZED) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+          PointParam(width, height));
 }
 
 void QueueWindowEvent(const SDL_WindowEvent& event) {
@@ -332,8 +421,20 @@ void QueueWindowEvent(const SDL_WindowEvent& event) {
             Queue(window, WM_CLOSE, 0, 0);
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            Queue(window, WM_SIZE, 0, PointParam(event.data1, event.data2));
+            QueueSize(window, event.data1, event.data2);
             break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            Queue(window, WM_SIZE, SIZE_MINIMIZED, PointParam(0, 0));
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED: {
+            int width = 0, height = 0;
+            SDL_GetWindowSize(window->window, &width, &height);
+            Queue(window, WM_SIZE,
+                  event.event == SDL_WINDOWEVENT_MAXIMIZED ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                  PointParam(width, height));
+            break;
+        }
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             TrackFocus(window, true);
             break;
@@ -360,8 +461,7 @@ void QueueEvent(const SDL_Event& event) {
             QueueKey(event.key);
             break;
         case SDL_MOUSEMOTION:
-            if (SdlWindow* window = WindowById(event.motion.windowID))
-                Queue(window, WM_MOUSEMOVE, 0, PointParam(event.motion.x, event.motion.y));
+            QueueMouseMotion(event.motion);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
@@ -382,6 +482,61 @@ void PumpEvents() {
     if (state.video != VideoState::Ready) return;
     SDL_Event event;
     while (state.queue.size() < kMaxQueuedMessages && SDL_PollEvent(&event)) QueueEvent(event);
+}
+
+// Input that starts something: a key or button going down, a move.
+bool StartsInput(const SDL_Event& event, Uint32 windowId) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+            return event.key.windowID == windowId;
+        case SDL_MOUSEBUTTONDOWN:
+            return event.button.windowID == windowId;
+        case SDL_MOUSEMOTION:
+            return event.motion.windowID == windowId;
+        default:
+            return false;
+    }
+}
+
+bool StartsInput(const PlatMessage& message, WindowHandle window) {
+    switch (message.message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MOUSEMOVE:
+            return message.window == window;
+        default:
+            return false;
+    }
+}
+
+// After a box owned by `owner` closes: the owner was disabled while the box
+// was open, so the key-downs, button-downs and moves it was sent meanwhile
+// are dropped, and so are those it had not taken yet when the box opened (the
+// second click of a double-click that opened the box, say): the person made
+// them before seeing the box. SDL's X11 box runs in a child process while this
+// one waits, so all of that input is still unread; the X server delivered it
+// before the input that closed the box, so one pump now reads all of it, and
+// nothing made after the box closed. Releases pass (a key or button held since
+// before the box must not stay down), and so does everything else: close
+// requests, size and focus changes.
+void DropInputMadeDuringBox(const SdlWindow* owner) {
+    WindowHandle handle = reinterpret_cast<WindowHandle>(const_cast<SdlWindow*>(owner));
+    for (auto it = state.queue.begin(); it != state.queue.end();)
+        it = StartsInput(*it, handle) ? state.queue.erase(it) : it + 1;
+    SDL_PumpEvents();
+    SDL_Event event;  // (SDL_PollEvent would pump again on every call)
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (!StartsInput(event, owner->id)) {
+            QueueEvent(event);
+            continue;
+        }
+        // Dropped, but what it holds down is still down.
+        if (event.type == SDL_KEYDOWN) state.keyModifiers = event.key.keysym.mod;
+        if (event.type == SDL_MOUSEBUTTONDOWN)
+            state.mouseButtons |= ButtonFlag(event.button.button);
+    }
 }
 
 void ForgetMessagesFor(const SdlWindow* window) {
@@ -446,6 +601,7 @@ void ForgetWindow(SdlWindow* window) {
     Remove(state.windows, window);
     ForgetMessagesFor(window);
     if (state.focus == window) state.focus = nullptr;
+    if (state.buttonWindow == window) state.buttonWindow = nullptr;
 }
 
 // ---- Display modes ------------------------------------------------------------------
@@ -454,19 +610,19 @@ bool HasSize(const SDL_DisplayMode& mode, uint32_t width, uint32_t height) {
     return static_cast<uint32_t>(mode.w) == width && static_cast<uint32_t>(mode.h) == height;
 }
 
-// The first mode display 0 lists with this width and height (SDL lists the
+// The first mode the display lists with this width and height (SDL lists the
 // deepest and fastest first); any depth will do. The desktop's own mode counts
 // even where the driver lists no modes.
-bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
+bool FindDisplayMode(int display, uint32_t width, uint32_t height, SDL_DisplayMode* found) {
     SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && HasSize(desktop, width, height)) {
+    if (SDL_GetDesktopDisplayMode(display, &desktop) == 0 && HasSize(desktop, width, height)) {
         *found = desktop;
         return true;
     }
-    int count = SDL_GetNumDisplayModes(0);
+    int count = SDL_GetNumDisplayModes(display);
     for (int i = 0; i < count; ++i) {
         SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
         if (HasSize(mode, width, height)) {
             *found = mode;
             return true;
@@ -475,12 +631,56 @@ bool FindDisplayMode(uint32_t width, uint32_t height, SDL_DisplayMode* found) {
     return false;
 }
 
+void ReleaseModeHolder() {
+    if (state.modeHolder == nullptr) return;
+    SDL_DestroyWindow(state.modeHolder);
+    state.modeHolder = nullptr;
+}
+
+bool DisplayIsInMode(int display, uint32_t width, uint32_t height) {
+    SDL_DisplayMode current;
+    return SDL_GetCurrentDisplayMode(display, &current) == 0 && HasSize(current, width, height);
+}
+
+// Puts the display into the mode now, through a full-screen holder window
+// over it, and tells whether the display took it.
+bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
+    if (DisplayIsInMode(display, static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h)))
+        return true;
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(display, &bounds) != 0) return false;
+    SDL_Window* holder = SDL_CreateWindow(
+        "", bounds.x, bounds.y, mode.w, mode.h,
+        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_SKIP_TASKBAR);
+    if (holder == nullptr) return false;
+    SDL_SetWindowDisplayMode(holder, &mode);
+    SDL_ClearError();
+    SDL_ShowWindow(holder);  // sets the mode, or fails to without saying so
+    if (!DisplayIsInMode(display, static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h))) {
+        const char* reason = SDL_GetError();
+        fprintf(stderr, "heliora: the display did not take the %d x %d mode%s%s.\n", mode.w,
+                mode.h, *reason != '\0' ? ": " : "", reason);
+        SDL_DestroyWindow(holder);
+        return false;
+    }
+    state.modeHolder = holder;
+    return true;
+}
+
+// Success means the mode is in force on the display where the window will
+// open, as after a real mode change; a mode that is listed but cannot be set
+// is refused here, where the caller can still offer a window instead.
 int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
     if (!EnsureVideo()) return DISP_CHANGE_FAILED;
+    const SDL_Point origin = {0, 0};
+    int display = SDL_GetPointDisplayIndex(&origin);
+    if (display < 0) return DISP_CHANGE_FAILED;
     SDL_DisplayMode found;
-    if (!FindDisplayMode(mode->dmPelsWidth, mode->dmPelsHeight, &found))
+    if (!FindDisplayMode(display, mode->dmPelsWidth, mode->dmPelsHeight, &found))
         return DISP_CHANGE_BADMODE;
+    ReleaseModeHolder();
+    if (!ApplyDisplayMode(display, found)) return DISP_CHANGE_FAILED;
     state.fullscreenMode = found;
     state.fullscreenModeSet = true;
     return DISP_CHANGE_SUCCESSFUL;
@@ -489,6 +689,7 @@ int32_t RequestFullscreenMode(const DisplayMode* mode) {
 // Full-screen windows leave full screen; SDL then restores the desktop's mode.
 int32_t RestoreDesktopMode() {
     state.fullscreenModeSet = false;
+    ReleaseModeHolder();
     for (SdlWindow* window : state.windows) {
         if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_FULLSCREEN)
             SDL_SetWindowFullscreen(window->window, 0);
@@ -622,7 +823,18 @@ void PlatPostQuitMessage(int32_t exitCode) {
         PlatMessage{nullptr, WM_QUIT, static_cast<uintptr_t>(static_cast<uint32_t>(exitCode)), 0});
 }
 
-intptr_t PlatDefWindowProc(WindowHandle, uint32_t, uintptr_t, intptr_t) { return 0; }
+// Sent messages run the window's procedure at once, as the original system's
+// default handling sends them.
+intptr_t PlatDefWindowProc(WindowHandle handle, uint32_t message, uintptr_t wParam, intptr_t) {
+    constexpr uintptr_t kCommandMask = 0xFFF0;  // the low four bits are the system's own
+    SdlWindow* window = LiveWindow(handle);
+    if (window == nullptr || window->procedure == nullptr) return 0;
+    if (message == WM_SYSKEYDOWN && wParam == VK_F4)
+        window->procedure(handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (message == WM_SYSCOMMAND && (wParam & kCommandMask) == SC_CLOSE)
+        window->procedure(handle, WM_CLOSE, 0, 0);
+    return 0;
+}
 
 // ---- Window classes and windows ------------------------------------------------------
 
@@ -688,10 +900,13 @@ bool PlatShowWindow(WindowHandle handle, int32_t showCommand) {
     constexpr int32_t kHide = 0;
     SdlWindow* window = LiveWindow(handle);
     if (window == nullptr) return false;
-    if (showCommand == kHide)
+    if (showCommand == kHide) {
         SDL_HideWindow(window->window);
-    else
-        SDL_ShowWindow(window->window);
+        return true;
+    }
+    SDL_ShowWindow(window->window);
+    // A full-screen window on screen keeps the mode without the holder.
+    if (SDL_GetWindowFlags(window->window) & SDL_WINDOW_FULLSCREEN) ReleaseModeHolder();
     return true;
 }
 
@@ -830,7 +1045,11 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     const char* shownText = text != nullptr ? text : "";
     const char* shownCaption = caption != nullptr ? caption : "Error";
     int answer = -1;
-    if (!ShowSdlBox(LiveWindow(owner), shownText, shownCaption, style, &answer))
+    SdlWindow* ownerWindow = LiveWindow(owner);
+    bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
+    if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
+        DropInputMadeDuringBox(ownerWindow);
+    if (!shown)
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
     // A box closed without a button, or none shown: the cautious answer.

@@ -1,13 +1,20 @@
-# A held Esc ends the viewer at the next idle pass. The exit code is the wParam
-# of the last message taken before that pass: for a held Esc, the key-down of
-# Esc itself, 27.
+# The keys that end the viewer. Alt+F4 is a system key, left to the default
+# handling, which closes the window: exit code 0. A held Esc ends the viewer at
+# the next idle pass; the exit code is the wParam of the last message taken
+# before that pass: for a held Esc, the key-down of Esc itself, 27.
 source "$HELIORA_E2E_LIB" "$@"
 
 e2e_start_xvfb
 e2e_start_viewer
 e2e_wait_window Heliora
 e2e_focus "$E2E_WINDOW"
+xdotool key alt+F4
+e2e_expect_exit 0 10
+
+e2e_start_viewer
+e2e_wait_window Heliora
+e2e_focus "$E2E_WINDOW"
 e2e_key_down Escape
 e2e_expect_exit 27 10
 e2e_key_up Escape
-e2e_pass "held Esc gives exit code 27"
+e2e_pass "Alt+F4 gives exit code 0, held Esc 27"

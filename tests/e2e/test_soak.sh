@@ -9,8 +9,8 @@
 # no window is ever 0 high, so the smallest the viewer sees is 1); left clicks,
 # whose information boxes ("Selection" or a Korean body name) are answered OK;
 # F1, whose "Orbisca" question (this 1024 x 768 screen has no 800 x 600 mode)
-# is answered Yes, giving a new window. No means "close" by design and is
-# never given.
+# is answered Yes, giving a new window. No and Alt+F4 mean "close" by design
+# and are never given.
 #
 # Inputs go out in batches, one xdotool run each. A batch ends with at most
 # one input that can open a box (a left click or F1), and boxes are answered
@@ -130,6 +130,7 @@ add_chord() {  # one key held while others are tapped
   one_of UNBOUND_KEYS
   cmd+=(key "$choice")
   one_of TOGGLE_KEYS
+  [ "$held:$choice" = Alt_L:F4 ] && choice=F3  # Alt+F4 closes the window, by design
   cmd+=(key "$choice" keyup "$held")
   inputs=$((inputs + 3))
 }

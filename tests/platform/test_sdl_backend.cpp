@@ -73,13 +73,14 @@ protected:
         return taken;
     }
 
-    void PushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0) {
+    void PushKey(Uint32 type, SDL_Keycode key, Uint8 repeat = 0, Uint16 modifiers = KMOD_NONE) {
         SDL_Event event = {};
         event.key.type = type;
         event.key.windowID = SDL_GetWindowID(sdlWindow);
         event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
         event.key.repeat = repeat;
         event.key.keysym.sym = key;
+        event.key.keysym.mod = modifiers;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
     }
 
@@ -93,10 +94,10 @@ protected:
         ASSERT_EQ(SDL_PushEvent(&event), 1);
     }
 
-    void PushButton(Uint32 type, Uint8 button, Sint32 x, Sint32 y) {
+    void PushButton(Uint32 type, Uint8 button, Sint32 x, Sint32 y, bool outside = false) {
         SDL_Event event = {};
         event.button.type = type;
-        event.button.windowID = SDL_GetWindowID(sdlWindow);
+        event.button.windowID = outside ? 0 : SDL_GetWindowID(sdlWindow);
         event.button.button = button;
         event.button.x = x;
         event.button.y = y;
@@ -140,12 +141,11 @@ TEST_F(SdlBackend, ImpossibleWindowSizesAreRefused) {
 }
 
 TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
+    // As the shell opens it: the client rectangle grown for the style.
     Rect rectangle = {0, 0, 800, 600};
     ASSERT_TRUE(PlatAdjustWindowRectEx(&rectangle, WS_OVERLAPPEDWINDOW, false, 0));
-    EXPECT_EQ(rectangle.right - rectangle.left, 800);
-    EXPECT_EQ(rectangle.bottom - rectangle.top, 600);
-
-    WindowHandle window = OpenWindow(WS_OVERLAPPEDWINDOW, 800, 600);
+    WindowHandle window = OpenWindow(WS_OVERLAPPEDWINDOW, rectangle.right - rectangle.left,
+                                     rectangle.bottom - rectangle.top);
     ASSERT_NE(window, nullptr);
     int width = 0, height = 0;
     SDL_GetWindowSize(sdlWindow, &width, &height);
@@ -205,9 +205,14 @@ TEST_F(SdlBackend, KeysBecomeVirtualKeyCodesAndUnknownKeysAreDropped) {
     }
     PushKey(SDL_KEYDOWN, SDLK_AUDIOPLAY);   // not in the table
     PushKey(SDL_KEYDOWN, SDLK_MODE);
+    PushKey(SDL_KEYDOWN, SDLK_F2, 0, KMOD_LALT);  // with Alt: system keys
+    PushKey(SDL_KEYUP, SDLK_F2, 0, KMOD_RALT);
 
     std::vector<PlatMessage> messages = TakeAll();
-    ASSERT_EQ(messages.size(), 2 * keys.size());
+    ASSERT_EQ(messages.size(), 2 * keys.size() + 2);
+    EXPECT_EQ(messages[2 * keys.size()].message, WM_SYSKEYDOWN);
+    EXPECT_EQ(messages[2 * keys.size()].wParam, VK_F2);
+    EXPECT_EQ(messages[2 * keys.size() + 1].message, WM_SYSKEYUP);
     for (size_t i = 0; i < keys.size(); ++i) {
         EXPECT_EQ(messages[2 * i].message, WM_KEYDOWN);
         EXPECT_EQ(messages[2 * i].wParam, keys[i].second) << "key " << keys[i].first;
@@ -229,34 +234,57 @@ TEST_F(SdlBackend, AutoRepeatGivesFurtherKeyDowns) {
     EXPECT_EQ(messages[3].message, WM_KEYUP);
 }
 
-TEST_F(SdlBackend, MouseAndWindowEventsCarryUnsignedHalves) {
-    WindowHandle window = OpenWindow();
+TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
+    WindowHandle window = OpenWindow();  // 320 x 240
     ASSERT_NE(window, nullptr);
     SDL_Event motion = {};
     motion.motion.type = SDL_MOUSEMOTION;
     motion.motion.windowID = SDL_GetWindowID(sdlWindow);
+    motion.motion.state = SDL_BUTTON_RMASK;
     motion.motion.x = 110;
     motion.motion.y = 95;
     SDL_PushEvent(&motion);
-    motion.motion.x = -1;  // dragged out past the left edge
+    motion.motion.x = -1;  // dragged out past the left edge: not heard of
     SDL_PushEvent(&motion);
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 400, 300);
-    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 400, 300);  // no message
-    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 2);
-    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, 3, 4);
+    motion.motion.x = 320;
+    SDL_PushEvent(&motion);
+    PushKey(SDL_KEYDOWN, SDLK_LSHIFT, 0, KMOD_LSHIFT);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 300, 200);
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 300, 200);  // no message
+    PushKey(SDL_KEYUP, SDLK_LSHIFT);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE, 5, 6);  // no message
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 1, 2);
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_RIGHT, -40, 300, true);  // released outside
+    PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_MIDDLE, 5, 6);
     PushWindowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0);
+    PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
+    PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    PushWindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
     PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
 
     std::vector<PlatMessage> messages = TakeAll();
-    const std::vector<std::pair<uint32_t, intptr_t>> expected = {
-        {WM_MOUSEMOVE, PackPoint(110, 95)}, {WM_MOUSEMOVE, PackPoint(0xFFFF, 95)},
-        {WM_LBUTTONDOWN, PackPoint(400, 300)}, {WM_RBUTTONDOWN, PackPoint(1, 2)},
-        {WM_RBUTTONUP, PackPoint(3, 4)}, {WM_SIZE, PackPoint(640, 0)}, {WM_CLOSE, 0}};
+    struct Expected {
+        uint32_t message;
+        uintptr_t wParam;
+        intptr_t lParam;
+    };
+    const std::vector<Expected> expected = {
+        {WM_MOUSEMOVE, MK_RBUTTON, PackPoint(110, 95)},
+        {WM_KEYDOWN, 16, 0},
+        {WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, PackPoint(300, 200)},
+        {WM_KEYUP, 16, 0},
+        {WM_RBUTTONDOWN, MK_MBUTTON | MK_RBUTTON, PackPoint(1, 2)},
+        {WM_RBUTTONUP, MK_MBUTTON, PackPoint(0, 239)},
+        {WM_SIZE, SIZE_RESTORED, PackPoint(640, 0)},
+        {WM_SIZE, SIZE_MINIMIZED, PackPoint(0, 0)},
+        {WM_SIZE, SIZE_RESTORED, PackPoint(320, 240)},
+        {WM_SIZE, SIZE_MAXIMIZED, PackPoint(320, 240)},
+        {WM_CLOSE, 0, 0}};
     ASSERT_EQ(messages.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(messages[i].message, expected[i].first) << "message " << i;
-        EXPECT_EQ(messages[i].lParam, expected[i].second) << "message " << i;
+        EXPECT_EQ(messages[i].message, expected[i].message) << "message " << i;
+        EXPECT_EQ(messages[i].wParam, expected[i].wParam) << "message " << i;
+        EXPECT_EQ(messages[i].lParam, expected[i].lParam) << "message " << i;
         EXPECT_EQ(messages[i].window, window);
     }
 }
@@ -283,6 +311,19 @@ TEST_F(SdlBackend, DispatchReachesTheClassProcedureOfLiveWindowsOnly) {
     EXPECT_EQ(dispatched.size(), 1u);
     EXPECT_TRUE(TakeAll().empty());
     EXPECT_EQ(PlatDefWindowProc(nullptr, WM_SIZE, 0, 0), 0);
+}
+
+TEST_F(SdlBackend, DefaultHandlingOfAltF4SendsTheCloseCommandAndThenTheClose) {
+    WindowHandle window = OpenWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(PlatDefWindowProc(window, WM_SYSKEYDOWN, VK_F2, 0), 0);
+    EXPECT_EQ(PlatDefWindowProc(window, WM_SYSKEYDOWN, VK_F4, 0), 0);
+    EXPECT_EQ(PlatDefWindowProc(window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
+    ASSERT_EQ(dispatched.size(), 2u);
+    EXPECT_EQ(dispatched[0].message, WM_SYSCOMMAND);
+    EXPECT_EQ(dispatched[0].wParam, SC_CLOSE);
+    EXPECT_EQ(dispatched[1].message, WM_CLOSE);
+    EXPECT_EQ(dispatched[1].window, window);
 }
 
 TEST_F(SdlBackend, QuitCarriesItsCodeAndAnInterruptClosesEveryWindow) {
@@ -335,6 +376,11 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
     mode.dmPelsWidth = static_cast<uint32_t>(desktop.w);
     mode.dmBitsPerPel = 8;  // any depth of that size will do
     ASSERT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    SDL_DisplayMode current;
+    const SDL_Point origin = {0, 0};
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(SDL_GetPointDisplayIndex(&origin), &current), 0);
+    EXPECT_EQ(current.w, desktop.w) << "success means the display is in the mode";
+    EXPECT_EQ(current.h, desktop.h);
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
     EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
     ASSERT_NE(OpenWindow(WS_OVERLAPPEDWINDOW), nullptr);

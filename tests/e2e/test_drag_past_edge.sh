@@ -1,0 +1,47 @@
+# The mouse is not captured. With the window away from the screen's corner, a
+# right-drag that goes 40 pixels past the left edge in 1-pixel steps and is
+# released out there leaves the model turned as a drag that stops at the edge
+# does, also once the pointer comes back in. (A captured drag would report
+# positions past the edge, which wrap to about 65 500 and turn the Sun away.)
+source "$HELIORA_E2E_LIB" "$@"
+source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
+
+png() { echo "$E2E_DIR/$1.png"; }
+readonly LEFT=100 TOP=100 ROW=180  # the window's corner; the drags' screen row (client y 80)
+
+drag_left() {  # FROM TO (client x), in 1-pixel steps, right button
+  local x
+  xdotool mousemove $((LEFT + $1)) $ROW
+  sleep 0.2
+  xdotool mousedown 3
+  for x in $(seq $(($1 - 1)) -1 "$2"); do xdotool mousemove $((LEFT + x)) $ROW; done
+  xdotool mouseup 3
+}
+
+e2e_start_xvfb
+e2e_start_viewer
+e2e_wait_window Heliora
+window=$E2E_WINDOW
+xdotool windowmove "$window" $LEFT $TOP
+for i in $(seq 50); do
+  read -r x y _ <<<"$(e2e_geometry "$window")"
+  [ "$x,$y" = "$LEFT,$TOP" ] && break
+  sleep 0.1
+done
+[ "$x,$y" = "$LEFT,$TOP" ] || e2e_fail "the window is at $x,$y, not $LEFT,$TOP"
+px_wait_drawn "$window" "$(png start)"
+
+drag_left 40 0  # stops at the edge
+sleep 0.5
+e2e_screenshot "$(png at-edge)" "$window"
+[ "$(px_diff "$(png start)" "$(png at-edge)" $PX_SUN_TOP)" -gt 0 ] || e2e_fail "a 40-pixel drag did not turn the Sun"
+# Back to the start, and the same drag on past the edge.
+xdotool mousemove $LEFT $ROW mousedown 3
+for x in $(seq 1 40); do xdotool mousemove $((LEFT + x)) $ROW; done
+xdotool mouseup 3
+drag_left 40 -40
+xdotool mousemove $((LEFT + 200)) $ROW  # back in, the button up
+px_wait_equal "$window" "$(png at-edge)" "$(png past-edge)" $PX_SUN_TOP 5
+e2e_close "$window"
+e2e_expect_exit 0
+e2e_pass "a drag released past the left edge turns the model as one that stops at the edge"
