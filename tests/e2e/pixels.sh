@@ -23,6 +23,10 @@
 #                              0 for a picture in greys only
 #   px_tint FILE A B [GEOM]    number of pixels whose channel A (R, G or B) exceeds
 #                              their channel B by more than 25 %
+#   px_text_heads INK A B      INK is white text on black: its runs of inked rows
+#                              (text lines), one "TOP HEIGHT" line each; the starts
+#                              of lines 5 and 6 (three and a half glyph heights
+#                              wide, from the left end of line 6) go to A and B
 # Waiting (screenshots of window ID into OUT; every wait has a hang guard of
 # S seconds, default 15, and fails the test when it runs out)
 #   px_wait_drawn ID OUT [S]               until the Sun is drawn at the centre
@@ -88,6 +92,25 @@ px_tint() {  # FILE A B [GEOMETRY]
   local region=${4:+[$4]}
   convert "$1$region" \( -clone 0 -channel "$2" -separate \) \( -clone 0 -channel "$3" -separate \) \
     -delete 0 +channel -compose MinusSrc -composite -threshold 25% -format '%[fx:round(mean*w*h)]' info:
+}
+
+px_text_heads() {  # INK A B
+  local height lines top5 high5 top6 high6 left span
+  height=$(convert "$1" -format '%h' info:)
+  lines=$(convert "$1" -scale "1x$height!" -threshold 0 txt:- | awk -F'[,: ]+' '
+    NR > 1 { on = ($0 ~ /#FFFFFF|white/) }
+    NR > 1 && on && !prev { start = $2 }
+    NR > 1 && !on && prev { print start, $2 - start }
+    NR > 1 { prev = on }')
+  echo "$lines"
+  [ "$(wc -l <<<"$lines")" -ge 6 ] || return 0
+  read -r top5 high5 < <(sed -n 5p <<<"$lines")
+  read -r top6 high6 < <(sed -n 6p <<<"$lines")
+  left=$(convert "$1[$(convert "$1" -format '%w' info:)x$high6+0+$top6]" -format '%@' info: |
+    awk -F'[x+]' '{ print $3 }')
+  span=$((high6 * 7 / 2))
+  convert "$1[${span}x$high5+$left+$top5]" +repage "$2"
+  convert "$1[${span}x$high6+$left+$top6]" +repage "$3"
 }
 
 px_sun_drawn() {  # FILE: a bright blob covers the centre

@@ -30,7 +30,7 @@ px_wait_change "$window" "$(png after-empty-click)" "$(png running)"
 # two lines, "자전주기 : 25.4일" and "공전주기 : -": four Hangul syllables each,
 # whose first three glyph widths go to NAME-5.png and NAME-6.png.
 open_sun_box() {  # NAME
-  local x y width height ink lines top5 high5 top6 high6 left span
+  local x y width height ink lines
   e2e_click "$window" 400 300
   e2e_wait_window "태양"
   sleep 0.5  # the box draws itself after it is mapped
@@ -43,18 +43,8 @@ open_sun_box() {  # NAME
     -fuzz 10% -fill white -opaque "$E2E_TEXT_COLOUR" -fill black +opaque white "$(png "$1-ink")"
   ink=$(convert "$(png "$1-ink")" -format '%[fx:round(mean*w*h)]' info:)
   [ "$ink" -ge 700 ] || e2e_fail "$1: the Sun's box shows almost no text ($ink pixels of ink)"
-  lines=$(convert "$(png "$1-ink")" -scale "1x$((height - 50))!" -threshold 0 txt:- | awk -F'[,: ]+' '
-    NR > 1 { on = ($0 ~ /#FFFFFF|white/) }
-    NR > 1 && on && !prev { start = $2 }
-    NR > 1 && !on && prev { print start, $2 - start }
-    NR > 1 { prev = on }')
+  lines=$(px_text_heads "$(png "$1-ink")" "$(png "$1-5")" "$(png "$1-6")")
   [ "$(wc -l <<<"$lines")" -eq 6 ] || e2e_fail "$1: the box's text is not six lines: $(tr '\n' ' ' <<<"$lines")"
-  read -r top5 high5 < <(sed -n 5p <<<"$lines")
-  read -r top6 high6 < <(sed -n 6p <<<"$lines")
-  left=$(convert "$(png "$1-ink")[${width}x$high6+0+$top6]" -format '%@' info: | awk -F'[x+]' '{ print $3 }')
-  span=$((high6 * 7 / 2))
-  convert "$(png "$1-ink")[${span}x$high5+$left+$top5]" +repage "$(png "$1-5")"
-  convert "$(png "$1-ink")[${span}x$high6+$left+$top6]" +repage "$(png "$1-6")"
 }
 
 open_sun_box sun-box

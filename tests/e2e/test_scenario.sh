@@ -25,25 +25,15 @@ expect_heliora() {  # WHEN
 # differ in their first syllable, where missing glyphs would be alike (empty
 # boxes) or absent.
 expect_hangul_box() {
-  local x y width height lines top5 high5 top6 high6 ink differ
+  local lines ink differ
   e2e_screenshot "$(png box)" "$E2E_WINDOW"
-  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
   # Ink: whatever differs from the box's own background; the six lines of text
   # come first, then the button.
   convert "$(png box)" -fuzz 15% -fill black \
     -opaque "$(convert "$(png box)" -format '%[pixel:p{4,4}]' info:)" -fill white +opaque black \
     "$(png box-ink)"
-  lines=$(convert "$(png box-ink)" -scale "1x$height!" -threshold 0 txt:- | awk -F'[,: ]+' '
-    NR > 1 { on = ($0 ~ /#FFFFFF|white/) }
-    NR > 1 && on && !prev { start = $2 }
-    NR > 1 && !on && prev { print start, $2 - start }
-    NR > 1 { prev = on }')
+  lines=$(px_text_heads "$(png box-ink)" "$(png line5)" "$(png line6)")
   [ "$(wc -l <<<"$lines")" -ge 7 ] || e2e_fail "the Sun's box text is not six lines: $(tr '\n' ' ' <<<"$lines")"
-  read -r top5 high5 < <(sed -n 5p <<<"$lines")
-  read -r top6 high6 < <(sed -n 6p <<<"$lines")
-  left=$(convert "$(png box-ink)[${width}x$high6+0+$top6]" -format '%@' info: | awk -F'[x+]' '{ print $3 }')
-  convert "$(png box-ink)[$((high6 * 7 / 2))x$high5+$left+$top5]" +repage "$(png line5)"
-  convert "$(png box-ink)[$((high6 * 7 / 2))x$high6+$left+$top6]" +repage "$(png line6)"
   ink=$(convert "$(png line5)" -format '%[fx:round(mean*w*h)]' info:)
   differ=$(px_diff "$(png line5)" "$(png line6)")
   e2e_log "Sun's box: lines 5 and 6 start with $ink pixels of ink, $differ differ"
