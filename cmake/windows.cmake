@@ -1,15 +1,6 @@
 # The Windows build (MinGW-w64, cmake/mingw-w64.cmake): the viewer on the Win32
 # backend and the picture tool on the console backend, both with Win32 file
 # mapping. No tests, no SDL: the programs need only the DLLs every Windows has.
-file(GLOB HELIORA_BMP_SOURCES CONFIGURE_DEPENDS imaging/bmp_*.cpp)
-add_library(heliora_bmp STATIC ${HELIORA_BMP_SOURCES})
-target_include_directories(heliora_bmp PUBLIC ${CMAKE_SOURCE_DIR})
-
-file(GLOB HELIORA_CORE_SOURCES CONFIGURE_DEPENDS
-  shell/*.cpp scene/*.cpp picking/*.cpp imaging/*.cpp)
-list(FILTER HELIORA_CORE_SOURCES EXCLUDE REGEX "/(shell/main\\.cpp|imaging/bmp_[^/]*\\.cpp)$")
-add_library(heliora_core STATIC ${HELIORA_CORE_SOURCES})
-target_include_directories(heliora_core PUBLIC ${CMAKE_SOURCE_DIR})
 # GL/gl.h pulls in <windows.h> unless these are known; the subsystems stay
 # free of window-system headers, whose macros share the contract's names.
 target_compile_definitions(heliora_core PUBLIC
