@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/gl_info.h"
 
 namespace {
 
@@ -109,7 +110,6 @@ struct BackendState {
     // ours is shown.
     SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
-    bool glInfoPrinted = false;
     bool vsync = false;
     Uint64 lastSwap = 0;
     bool boxLocaleChecked = false;
@@ -698,19 +698,6 @@ int32_t RestoreDesktopMode() {
 }
 
 // ---- Rendering contexts ---------------------------------------------------------------
-
-void PrintGlInfoOnce() {
-    if (state.glInfoPrinted) return;
-    state.glInfoPrinted = true;
-    const GLubyte* vendor = glGetString(GL_VENDOR);
-    const GLubyte* renderer = glGetString(GL_RENDERER);
-    const GLubyte* version = glGetString(GL_VERSION);
-    // Tells a user at a glance whether the pictures are drawn in software.
-    fprintf(stderr, "heliora: OpenGL %s by %s on %s\n",
-            version != nullptr ? reinterpret_cast<const char*>(version) : "?",
-            vendor != nullptr ? reinterpret_cast<const char*>(vendor) : "?",
-            renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
-}
 
 // Vertical sync for the drawable just made current; without it the swaps are paced.
 void RequestVsync() { state.vsync = SDL_GL_SetSwapInterval(1) == 0; }

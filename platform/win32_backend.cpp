@@ -10,6 +10,7 @@
 // swaps are spaced at least about 16 ms apart; with vertical sync that wait is
 // already spent in the swap.
 #include "platform/platform.h"
+#include "platform/gl_info.h"
 #include "platform/win32_text.h"
 
 // After the contract: its constants share their names with these headers'
@@ -39,7 +40,6 @@ constexpr ULONGLONG kPacedFrameMilliseconds = 16;
 struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};  // the one PlatPeekMessage took last, with its time and point
-    bool glInfoPrinted = false;
     ULONGLONG lastSwap = 0;
 };
 
@@ -75,19 +75,6 @@ MSG ToMsg(const PlatMessage* message) {
     msg.lParam = message->lParam;
     msg.time = GetMessageTime();
     return msg;
-}
-
-void PrintGlInfoOnce() {
-    if (state.glInfoPrinted) return;
-    state.glInfoPrinted = true;
-    const GLubyte* vendor = glGetString(GL_VENDOR);
-    const GLubyte* renderer = glGetString(GL_RENDERER);
-    const GLubyte* version = glGetString(GL_VERSION);
-    fprintf(stderr, "heliora: OpenGL %s by %s on %s\n",
-            version != nullptr ? reinterpret_cast<const char*>(version) : "?",
-            vendor != nullptr ? reinterpret_cast<const char*>(vendor) : "?",
-            renderer != nullptr ? reinterpret_cast<const char*>(renderer) : "?");
-    fflush(stderr);
 }
 
 // Vertical sync where the driver offers it (WGL_EXT_swap_control).
