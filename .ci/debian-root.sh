@@ -35,6 +35,13 @@ mirror=${HELIORA_CI_MIRROR:-$(host_uri debian)}
 mirror=${mirror:-http://deb.debian.org/debian}
 security=$(host_uri debian-security)
 
+# One run at a time uses the cache; what an earlier run left behind when it
+# was killed (its overlay layers; its mounts went with its namespace) goes.
+mkdir -p "$cache"
+exec 9>"$cache/.lock"
+flock 9
+rm -rf --one-file-system "$cache"/run.*
+
 pristine=$cache/$suite
 if [ ! -d "$pristine" ]; then
   if ! command -v debootstrap >/dev/null; then
@@ -42,7 +49,6 @@ if [ ! -d "$pristine" ]; then
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends debootstrap
   fi
-  mkdir -p "$cache"
   # An attempt that did not finish leaves only a .partial directory behind;
   # the root appears under its name once it is whole.
   rm -rf --one-file-system "$pristine".partial.*
