@@ -53,6 +53,7 @@ if [ ! -d "$pristine" ]; then
   # the root appears under its name once it is whole.
   rm -rf --one-file-system "$pristine".partial.*
   partial=$(mktemp -d "$pristine.partial.XXXXXX")
+  chmod 755 "$partial"  # the root directory of the system
   say "making the pristine root from $mirror (a few minutes)"
   debootstrap --variant=minbase "$suite" "$partial" "$mirror" >"$partial.log" 2>&1 ||
     { tail -n 20 "$partial.log" >&2; exit 1; }
