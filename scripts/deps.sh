@@ -1,7 +1,14 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build, the viewer and the tests need and
-# this machine lacks. Usage: scripts/deps.sh run|test|windows
+# this machine lacks, on Debian 12 (bookworm) or Debian 13 (trixie).
+# Usage: scripts/deps.sh run|test|windows
+#
+# Where releases name a package differently, the list gives the names as
+# "first|second": the first one this release offers is installed, and any one
+# of them already installed is enough. Never name a fixed version in a package
+# name when a version-free one exists (libclang-rt-dev, not libclang-rt-14-dev).
 set -euo pipefail
+export LC_ALL=C
 
 build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
        libgtest-dev libbenchmark-dev libstb-dev)
@@ -9,7 +16,7 @@ build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev li
 # (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
 # planet maps come from openuniverse-common.
 run=(xfonts-base xfonts-baekmuk openuniverse-common)
-test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-14-dev)
+test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev)
 
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
@@ -18,24 +25,42 @@ wanted=("${build[@]}" "${run[@]}")
 # whose boxes need a Korean font (NanumGothic). The 64-bit Wine is `wine64`
 # where the release still has that package, else part of `wine`.
 if [ "${1:-run}" = test ] || [ "${1:-run}" = windows ]; then
-  wine=wine64
-  if ! apt-cache show wine64 >/dev/null 2>&1; then
-    [ -n "$(apt-cache policy wine64 2>/dev/null)" ] || apt-get update -qq
-    apt-cache show wine64 >/dev/null 2>&1 || wine=wine
-  fi
-  wanted+=(g++-mingw-w64-x86-64-posix "$wine" fonts-nanum zip unzip)
+  wanted+=(g++-mingw-w64-x86-64-posix 'wine64|wine' fonts-nanum zip unzip)
 fi
 
+installed() {  # NAME...: one of them is installed
+  local name
+  for name; do
+    [ "$(dpkg-query -W -f='${db:Status-Status}' "$name" 2>/dev/null)" = installed ] && return 0
+  done
+  return 1
+}
+offered() {  # NAME: this release has a version of it to install
+  local policy
+  policy=$(apt-cache policy "$1" 2>/dev/null) || return 1
+  grep -q '^  Candidate: [^(]' <<<"$policy"
+}
+
 missing=()
-for package in "${wanted[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
-  [ "$status" = installed ] || missing+=("$package")
+for entry in "${wanted[@]}"; do
+  IFS='|' read -ra names <<<"$entry"
+  installed "${names[@]}" || missing+=("$entry")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
+chosen=()
+for entry in "${missing[@]}"; do
+  IFS='|' read -ra names <<<"$entry"
+  pick=${names[0]}  # offered nowhere: apt-get names it in its error
+  for name in "${names[@]}"; do
+    if offered "$name"; then pick=$name; break; fi
+  done
+  chosen+=("$pick")
+done
+missing=("${chosen[@]}")
+echo "Installing: ${missing[*]}"
 if ! apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
   # The maps are welcome but not needed: the picture tool can draw its own.
   optional=(openuniverse-common)
