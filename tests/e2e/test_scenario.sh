@@ -4,7 +4,7 @@
 #  - an 800 x 600 client area titled "Heliora", the bodies wearing their maps;
 #  - a click on the Sun opens "태양", whose text is drawn in Hangul glyphs;
 #  - F1 on a 1024 x 768 screen asks "Orbisca": Yes gives the window back; Esc
-#    does not answer; No shows "ERROR" ("Program Will Now Close.") alone and
+#    does not answer (our own box); No shows "ERROR" ("Program Will Now Close.") alone and
 #    ends with 0;
 #  - a held Esc ends with 27, the close button with 0.
 source "$HELIORA_E2E_LIB" "$@"
@@ -61,9 +61,14 @@ e2e_hold_key "$window" F1
 e2e_answer_box Orbisca Return
 expect_heliora "after Yes"
 e2e_hold_key "$window" F1
-e2e_box_key Orbisca Escape  # a Yes/No question has no Cancel: Esc leaves it open
-sleep 1
-e2e_find_window Orbisca >/dev/null || e2e_fail "Esc answered the Orbisca question"
+# A Yes/No question has no Cancel: on Windows Esc leaves it open, and so must
+# our own box. Wine's box follows Windows up to Wine 8 (Debian 12) but closes
+# on Esc from Wine 10 (Debian 13), so the step checks the Linux viewer only.
+if [ "$E2E_WINE" = 0 ]; then
+  e2e_box_key Orbisca Escape
+  sleep 1
+  e2e_find_window Orbisca >/dev/null || e2e_fail "Esc answered the Orbisca question"
+fi
 e2e_answer_no Orbisca
 e2e_wait_window ERROR
 [ "$(e2e_other_windows)" = ERROR ] || e2e_fail "after No: windows $(e2e_other_windows | tr '\n' ' ')"
