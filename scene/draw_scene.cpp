@@ -85,6 +85,9 @@ bool pickPass = false;
 
 GLuint PickList(int group, int slot) { return pickListBase + static_cast<GLuint>(group + slot); }
 
+// Whether this frame takes its spheres and rings from the pick's lists.
+bool FromPickLists() { return pickPass && pickListBase != 0; }
+
 void Ring(RingRadii radii) {
     if (HaveQuadric()) {
         gluDisk(sceneQuadric, radii.inner, radii.outer, kRingSlices, kRingLoops);
@@ -93,7 +96,7 @@ void Ring(RingRadii radii) {
 
 // A ring of the pick's frame: its list, where the frame draws it directly.
 void DrawRing(int slot, RingRadii radii) {
-    if (!pickPass || pickListBase == 0) {
+    if (!FromPickLists()) {
         Ring(radii);
     } else if (HaveQuadric()) {
         glCallList(PickList(kRingListsAt, slot));
@@ -106,7 +109,7 @@ void DrawRing(int slot, RingRadii radii) {
 // In the pick's frame the sphere itself comes from its list.
 void DrawBody(int slot) {
     const float radius = kBodies[slot].radius;
-    const bool fromList = pickPass && pickListBase != 0;
+    const bool fromList = FromPickLists();
     if (ViewState.sphereMode == MeshSphere) {
         glBindTexture(GL_TEXTURE_2D, TextureSet[slot]);
         if (fromList) {
