@@ -20,7 +20,14 @@ ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 cmake -S . -B build-sanitize -DHELIORA_WERROR=ON -DHELIORA_SANITIZE=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=OFF >/dev/null
 cmake --build build-sanitize -j"$jobs"
 # The soak sends half its inputs there: what it finds lies in the paths taken, not the count.
-ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIORA_SOAK_INPUTS=1500 \
+# intercept_tls_get_addr=0: the sanitizer runtime of GCC 12 (Debian 12) can record
+# a thread's block of dynamic TLS with a wrong range (seen: from 0x990, 96 GiB
+# long, in one GL test run by ctest, every time, and never when run by hand), and
+# the leak check at exit dies reading it ("Tracer caught signal 11"). Without that
+# record such blocks are still reached through the C library's own records: a
+# heap block kept only in a dlopen'ed library's thread-local variable is not
+# reported, and is once the variable is cleared.
+ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIORA_SOAK_INPUTS=1500 \
   ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" \
   -L 'unit|gl|tools|e2e'
 
