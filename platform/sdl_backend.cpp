@@ -99,6 +99,8 @@ struct BackendState {
     // last key event: what mouse messages carry in wParam.
     uintptr_t mouseButtons = 0;
     Uint16 keyModifiers = KMOD_NONE;
+    // The key pressed last: only it repeats (see NoteKey).
+    SDL_Keycode lastPressedKey = SDLK_UNKNOWN;
     // The window that took the last button-down: a release outside every
     // window (SDL then names none) is its.
     SdlWindow* buttonWindow = nullptr;
@@ -358,8 +360,21 @@ uintptr_t MotionButtonFlags(Uint32 buttonState) {
     return flags;
 }
 
-void QueueKey(const SDL_KeyboardEvent& key) {
+// Takes the modifiers and the last key pressed from a key event; false for an
+// auto-repeat of a key that is no longer the last one pressed. A keyboard repeats
+// only the key pressed last, and a repeat ends for good once another key is
+// pressed; X goes on repeating a held key after another is pressed, so a held F4
+// went on with Alt held too, and the window closed as with Alt+F4.
+bool NoteKey(const SDL_KeyboardEvent& key) {
     state.keyModifiers = key.keysym.mod;
+    if (key.type != SDL_KEYDOWN) return true;
+    if (key.repeat) return key.keysym.sym == state.lastPressedKey;
+    state.lastPressedKey = key.keysym.sym;
+    return true;
+}
+
+void QueueKey(const SDL_KeyboardEvent& key) {
+    if (!NoteKey(key)) return;
     SdlWindow* window = WindowById(key.windowID);
     uint8_t virtualKey = VirtualKeyOf(key.keysym.sym);
     if (window == nullptr || virtualKey == kNoKey) return;
@@ -533,7 +548,7 @@ void DropInputMadeDuringBox(const SdlWindow* owner) {
             continue;
         }
         // Dropped, but what it holds down is still down.
-        if (event.type == SDL_KEYDOWN) state.keyModifiers = event.key.keysym.mod;
+        if (event.type == SDL_KEYDOWN) NoteKey(event.key);
         if (event.type == SDL_MOUSEBUTTONDOWN)
             state.mouseButtons |= ButtonFlag(event.button.button);
     }

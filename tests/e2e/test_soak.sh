@@ -53,7 +53,10 @@ declare -A box_count=()
 png() { echo "$E2E_DIR/$1.png"; }
 
 expect_viewer() {  # WHEN
-  kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "$1: the viewer has ended"
+  kill -0 "$E2E_VIEWER_PID" 2>/dev/null && return 0
+  local status=0
+  wait "$E2E_VIEWER_PID" || status=$?
+  e2e_fail "$1: the viewer has ended (exit code $status)"
 }
 
 # Answers every open box: information boxes and the full-screen question with
@@ -304,8 +307,10 @@ while ((inputs < target && SECONDS - start < time_limit)); do
   cmd=()
   count=$((8 + RANDOM % 25))  # (not in a $(...): a subshell draws its own numbers)
   for ((n = 0; n < count; n++)); do add_safe_input; done
-  timeout 60 xdotool "${cmd[@]}" 2>>"$E2E_DIR/xdotool.err" ||
+  if ! timeout 60 xdotool "${cmd[@]}" 2>>"$E2E_DIR/xdotool.err"; then
+    expect_viewer "batch $batches (${cmd[*]})"
     e2e_fail "batch $batches: xdotool failed or hung (${cmd[*]})"
+  fi
   batches=$((batches + 1))
   [ -n "${HELIORA_SOAK_TRACE:-}" ] && e2e_log "batch $batches: $inputs inputs, $((SECONDS - start)) s"
   case $((RANDOM % 12)) in

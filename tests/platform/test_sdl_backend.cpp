@@ -222,16 +222,23 @@ TEST_F(SdlBackend, KeysBecomeVirtualKeyCodesAndUnknownKeysAreDropped) {
     }
 }
 
-TEST_F(SdlBackend, AutoRepeatGivesFurtherKeyDowns) {
+TEST_F(SdlBackend, AutoRepeatGivesFurtherKeyDownsOfTheLastKeyPressedOnly) {
     ASSERT_NE(OpenWindow(), nullptr);
     PushKey(SDL_KEYDOWN, SDLK_F2);
     PushKey(SDL_KEYDOWN, SDLK_F2, 1);
     PushKey(SDL_KEYDOWN, SDLK_F2, 1);
     PushKey(SDL_KEYUP, SDLK_F2);
-    std::vector<PlatMessage> messages = TakeAll();
-    ASSERT_EQ(messages.size(), 4u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i].message, WM_KEYDOWN);
-    EXPECT_EQ(messages[3].message, WM_KEYUP);
+    // F4 held, then Alt: X goes on repeating F4, now with Alt held.
+    PushKey(SDL_KEYDOWN, SDLK_F4);
+    PushKey(SDL_KEYDOWN, SDLK_LALT, 0, KMOD_LALT);
+    PushKey(SDL_KEYDOWN, SDLK_F4, 1, KMOD_LALT);
+    PushKey(SDL_KEYUP, SDLK_LALT);
+    PushKey(SDL_KEYDOWN, SDLK_F4, 1);
+    PushKey(SDL_KEYUP, SDLK_F4);
+    std::vector<uint32_t> taken;
+    for (const PlatMessage& message : TakeAll()) taken.push_back(message.message);
+    EXPECT_EQ(taken, (std::vector<uint32_t>{WM_KEYDOWN, WM_KEYDOWN, WM_KEYDOWN, WM_KEYUP,
+                                            WM_KEYDOWN, WM_SYSKEYDOWN, WM_KEYUP, WM_KEYUP}));
 }
 
 TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
