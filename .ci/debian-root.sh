@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the README's test command, as root, inside a fresh Debian root of the
 # given release: what a new user of that release sees, with nothing installed
-# beforehand. Usage (as root): .ci/debian-root.sh SUITE    e.g. trixie
+# beforehand. Usage (as root): .ci/debian-root.sh SUITE [COMMAND]   e.g. trixie
+# COMMAND (a bash command run in /src instead of the test command) is for
+# trying something out on that release.
 #
 # The pristine root (debootstrap --variant=minbase) is made once and kept in
 # $HELIORA_CI_CACHE/SUITE (default /var/cache/heliora-ci/SUITE); it holds only
@@ -106,7 +108,8 @@ mkdir "$root/src"
 (cd "$src" && git ls-files -z --cached --others --exclude-standard |
    tar --null --ignore-failed-read -T - -cf -) | tar -xf - -C "$root/src"
 
-say "$(. "$root/etc/os-release" && echo "$PRETTY_NAME"): bash scripts/test.sh"
+command=${2:-bash scripts/test.sh}
+say "$(. "$root/etc/os-release" && echo "$PRETTY_NAME"): $command"
 chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 CI=true TERM="${TERM:-dumb}" \
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-  bash -c 'cd /src && bash scripts/test.sh'
+  bash -c "cd /src && $command"
