@@ -22,8 +22,11 @@
 #include <GL/glu.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 int main(int argc, char** argv) {
   int lists = argc > 1 ? atoi(argv[1]) : 11, select = argc > 2 ? atoi(argv[2]) : 1;
+  int picks = argc > 3 ? atoi(argv[3]) : 5;
+  const char* kind = argc > 4 ? argv[4] : "strip";
   PFNEGLGETPLATFORMDISPLAYEXTPROC get =
       (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
   EGLDisplay d = get(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, NULL);
@@ -38,15 +41,14 @@ int main(int argc, char** argv) {
   EGLContext ctx = eglCreateContext(d, c, EGL_NO_CONTEXT, NULL);
   if (!eglMakeCurrent(d, surf, surf, ctx)) return 4;
   GLuint base = glGenLists(lists);
-  const char* kind = argc > 4 ? argv[4] : "strip";
   GLUquadric* q = gluNewQuadric();
   gluQuadricNormals(q, GLU_SMOOTH);
   gluQuadricTexture(q, GL_TRUE);
   for (int i = 0; i < lists; ++i) {
     glNewList(base + i, GL_COMPILE);
-    if (kind[0] == 's' && kind[1] == 'p') {
+    if (strcmp(kind, "sphere") == 0) {
       gluSphere(q, 0.5, 30, 30);
-    } else if (kind[0] == 'l') {
+    } else if (strcmp(kind, "loop") == 0) {
       glBegin(GL_LINE_LOOP);
       for (int k = 0; k < 360; ++k) glVertex3f(k / 360.0f - 0.5f, 0, (k & 1) * 0.1f);
       glEnd();
@@ -61,7 +63,6 @@ int main(int argc, char** argv) {
   }
   gluDeleteQuadric(q);
   GLuint buffer[512];
-  int picks = argc > 3 ? atoi(argv[3]) : 5;
   for (int pick = 0; pick < picks; ++pick) {
     if (select) { glSelectBuffer(512, buffer); glRenderMode(GL_SELECT); glInitNames(); glPushName(0); }
     for (int i = 0; i < lists; ++i) { if (select) glLoadName(i + 1); glCallList(base + i); }
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
   eglMakeCurrent(d, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   eglDestroyContext(d, ctx);
   eglDestroySurface(d, surf);
-  /* the display stays initialised, as in the tests: the driver stays loaded */
+  /* The display stays initialised, as in the tests, so the driver stays
+     loaded and the leak report can name it. */
   return 0;
 }
