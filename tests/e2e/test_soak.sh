@@ -220,8 +220,7 @@ left_click() {
       fi
       ;;
   esac
-  timeout 5 xdotool mousemove --window "$window" --sync "$px" "$py" click 1 ||
-    e2e_fail "could not click at $px,$py"
+  e2e_click "$window" "$px" "$py"
   inputs=$((inputs + 1)) clicks=$((clicks + 1))
   # A pick is handled with the click's message; give its box a moment to come.
   local i
