@@ -13,9 +13,8 @@ export LC_ALL=C
 build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
        libgtest-dev libbenchmark-dev libstb-dev)
 # Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
-# (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
-# planet maps come from openuniverse-common.
-run=(xfonts-base xfonts-baekmuk openuniverse-common)
+# (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs.
+run=(xfonts-base xfonts-baekmuk)
 test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev)
 
 wanted=("${build[@]}" "${run[@]}")
@@ -61,12 +60,4 @@ for entry in "${missing[@]}"; do
 done
 missing=("${chosen[@]}")
 echo "Installing: ${missing[*]}"
-if ! apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
-  # The maps are welcome but not needed: the picture tool can draw its own.
-  optional=(openuniverse-common)
-  rest=()
-  for package in "${missing[@]}"; do
-    [[ " ${optional[*]} " == *" $package "* ]] || rest+=("$package")
-  done
-  apt-get install -y -qq --no-install-recommends "${rest[@]}"
-fi
+apt-get install -y -qq --no-install-recommends "${missing[@]}"
