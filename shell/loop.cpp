@@ -1,7 +1,9 @@
 // The main loop and the scene window's procedure. Each pass of the loop either
 // handles one pending message or, when none is waiting, draws and presents one
 // frame and acts on the function keys. There is no frame clock: the animation
-// moves one step per drawn frame.
+// moves one step per drawn frame while it runs. Paused, every idle pass still
+// draws and presents its frame, with the orbit angles held, so the picture
+// stands still and view changes (F1 to F5, drag, zoom, resize) show at once.
 #include "picking/picking.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -89,8 +91,9 @@ int32_t RunMainLoop() {
             }
             continue;  // function keys wait for an idle pass
         }
-        // Paused, nothing is drawn, but the buffers still swap on every pass.
-        if (ViewState.animating && !DrawScene()) done = true;
+        // Drawn paused too: a swap may leave the back buffer undefined, and a
+        // new window after F1 has never been drawn. The angles hold meanwhile.
+        if (!DrawScene()) done = true;
         if (!done && KeyState[VK_ESCAPE]) done = true;  // the Esc frame is not presented
         if (!done) PlatSwapBuffers(WindowContext.deviceContext);
         if (!ActOnFunctionKeys()) return 0;

@@ -73,11 +73,11 @@ for try in 1 2 3; do
   before=retry
 done
 
-# --- F5, pressed while paused, shows on the first frame after resuming --------------------
+# --- F5, pressed while paused, shows at once; Space sets the GLU spheres going -------------
 e2e_hold_key "$window" F5
+px_wait_change "$window" "$(png paused)" "$(png quadric)" $PX_SUN_TOP
 e2e_focus "$window"
 xdotool key space
-px_wait_change "$window" "$(png paused)" "$(png quadric)" $PX_SUN_TOP
 px_wait_change "$window" "$(png quadric)" "$(png quadric-running)"  # it runs again
 e2e_hold_key "$window" F5
 px_wait_equal "$window" "$(png paused)" "$(png mesh-again)" $PX_SUN_TOP

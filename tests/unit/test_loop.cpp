@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "tests/shell_fixture.h"
 
@@ -15,11 +16,32 @@ int closeAtPass = 0;
 int idlePassesSeen = 0;
 std::vector<int> texturingAtPass;
 std::vector<double> earthAtPass;
+// When set, each idle pass notes the picture the previous pass left in the
+// back buffer and then paints the buffer magenta, so a pass that draws
+// nothing shows as magenta: the off-screen buffer, like some real ones, keeps
+// its old contents across a swap.
+bool watchPictures = false;
+std::vector<size_t> pictureAtPass;
+
+size_t TakePictureAndBlot() {
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::string rgb(static_cast<size_t>(viewport[2] * viewport[3] * 3), '\0');
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, viewport[2], viewport[3], GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    return std::hash<std::string>{}(rgb);
+}
 
 void RunScript(int idlePass) {
     idlePassesSeen = idlePass;
     texturingAtPass.push_back(ViewState.texturing);
     earthAtPass.push_back(OrbitAngles.earth);
+    if (watchPictures) pictureAtPass.push_back(TakePictureAndBlot());
     auto found = script.find(idlePass);
     if (found != script.end())
         for (const PlatMessage& m : found->second)
@@ -40,6 +62,8 @@ protected:
         idlePassesSeen = 0;
         texturingAtPass.clear();
         earthAtPass.clear();
+        watchPictures = false;
+        pictureAtPass.clear();
         fake::SetIdleHook(RunScript);
     }
 };
@@ -97,16 +121,24 @@ TEST_F(LoopTest, FunctionKeysToggleTheirFlagsInOnePass) {
     EXPECT_EQ(KeyState[VK_F5], 0);
 }
 
-TEST_F(LoopTest, SpacePausesDrawingButKeepsSwappingAndResumesFromTheSameAngles) {
+TEST_F(LoopTest, PausedPassesDrawTheSameFrameAndSpaceResumesFromTheSameAngles) {
+    watchPictures = true;
     script[3] = {Key(WM_KEYDOWN, VK_SPACE)};
     script[6] = {Key(WM_KEYDOWN, VK_SPACE)};
     closeAtPass = 8;
     RunMainLoop();
-    // Passes 4 to 6 only swapped; from pass 7 the Earth moves on from where it stood.
+    // Passes 4 to 6 held the Earth at 10; from pass 7 it moves on from there.
     EXPECT_EQ(earthAtPass, (std::vector<double>{7, 8, 9, 10, 10, 10, 10, 11}));
     EXPECT_EQ(OrbitAngles.earth, 12.0);
     EXPECT_EQ(fake::SwapCount(), 8);
     EXPECT_EQ(KeyState[VK_SPACE], 0);
+    // Each pass's frame is seen at the next pass: the paused passes 4 to 6
+    // drew the very frame of pass 3, the last before the pause.
+    ASSERT_EQ(pictureAtPass.size(), 8u);
+    EXPECT_NE(pictureAtPass[2], pictureAtPass[3]);
+    EXPECT_EQ(std::vector<size_t>(pictureAtPass.begin() + 3, pictureAtPass.begin() + 7),
+              std::vector<size_t>(4, pictureAtPass[3]));
+    EXPECT_NE(pictureAtPass[7], pictureAtPass[6]);
 }
 
 TEST_F(LoopTest, F1SwitchesToFullscreenAndBackKeepingTheViewAndTheAngles) {
