@@ -4,7 +4,7 @@
 # AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer (the
 # end-to-end harness runs the sanitized viewer with leak checks at exit and
 # fails on any report); and a short fuzzing run of the BMP reader. The Windows
-# build (scripts/windows.sh) runs the end-to-end scenario under Wine.
+# build (scripts/windows.sh) runs the end-to-end scenario and pause under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
@@ -13,7 +13,7 @@ jobs=$(nproc)
 cmake -S . -B build -DHELIORA_WERROR=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=ON \
   -DHELIORA_WINDOWS_VIEWER="$PWD/build-windows/heliora-win64/heliora.exe" >/dev/null
 cmake --build build -j"$jobs"
-# The Windows build and its zip: the end-to-end scenario runs it under Wine too.
+# The Windows build and its zip: the end-to-end scenario and pause run it under Wine too.
 bash scripts/windows.sh
 ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
 
