@@ -12,7 +12,7 @@ set(HELIORA_WINDOWS_LINK -static -static-libgcc -static-libstdc++)
 
 add_executable(heliora WIN32 shell/main.cpp platform/win32_backend.cpp platform/win32_files.cpp
   platform/gl_info.cpp)
-target_link_libraries(heliora PRIVATE heliora_core heliora_bmp gdi32 user32 ${HELIORA_WINDOWS_LINK})
+target_link_libraries(heliora PRIVATE heliora_core heliora_bmp gdi32 user32 winmm ${HELIORA_WINDOWS_LINK})
 
 file(GLOB HELIORA_PICTURES_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp)
 enable_language(RC)
