@@ -30,6 +30,7 @@ BrandingText "Heliora ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there.$\r$\n$\r$\nClick Install to start the installation."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Heliora"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
