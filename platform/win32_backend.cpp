@@ -47,8 +47,7 @@ struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};  // the one PlatPeekMessage took last, with its time and point
     bool vsync = false;    // the current context's driver granted a swap interval
-    bool fineTimer = false;
-    LONGLONG counterFrequency = 0;  // performance-counter ticks a second
+    LONGLONG counterFrequency = 0;  // performance-counter ticks a second, once pacing began
     LONGLONG lastSwap = 0;          // performance counter after the last paced swap
 };
 
@@ -108,16 +107,15 @@ LONGLONG Counter() {
 void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }
 
 void PaceSwap() {
-    if (!state.fineTimer) {
+    if (state.counterFrequency == 0) {  // the first paced swap
         LARGE_INTEGER frequency;
         QueryPerformanceFrequency(&frequency);
         state.counterFrequency = frequency.QuadPart;
-        state.fineTimer = timeBeginPeriod(kTimerResolutionMilliseconds) == TIMERR_NOERROR;
-        if (state.fineTimer) atexit(EndFineTimer);
+        if (timeBeginPeriod(kTimerResolutionMilliseconds) == TIMERR_NOERROR) atexit(EndFineTimer);
     }
     if (state.lastSwap != 0) {
         LONGLONG due = state.lastSwap + state.counterFrequency * kPacedFrameMilliseconds / 1000;
-        // Whole milliseconds, the timer's resolution: a wait never ends early.
+        // The whole milliseconds left asleep, the rest yielded: never short.
         LONGLONG left = (due - Counter()) * 1000 / state.counterFrequency;
         if (left > 0) Sleep(static_cast<DWORD>(left));
         while (Counter() < due) Sleep(0);
