@@ -3,6 +3,7 @@
 #  - a silent install puts the programs, the eleven pictures, the readme and
 #    the uninstaller into %LOCALAPPDATA%\Programs\Heliora, the shortcut
 #    "Heliora" into the Start menu and the program's entry under Uninstall;
+#    heliora.exe carries its icon;
 #  - the shortcut starts the viewer in that folder: its window wears its maps,
 #    with no box about a picture;
 #  - installing again restores a broken program and keeps a picture the user
@@ -43,6 +44,11 @@ user_dir=${folder%/AppData/*}
 shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Heliora.lnk"
 for file in "${FILES[@]}"; do [ -s "$folder/$file" ] || e2e_fail "installed: no $file"; done
 [ -s "$shortcut" ] || e2e_fail "no Start menu shortcut Heliora.lnk"
+# heliora.exe carries its own icon (a group icon resource): Explorer's, the
+# shortcut's and the Uninstall entry's. Not grep -q: under pipefail a closed
+# pipe would fail objdump.
+x86_64-w64-mingw32-objdump -p "$folder/heliora.exe" | grep -E '^[0-9a-f]+ +Entry: ID: 0x00000e,' >/dev/null ||
+  e2e_fail "heliora.exe carries no icon"
 windows_folder="C:\\users\\${user_dir##*/}\\AppData\\Local\\Programs\\Heliora"
 [ "$(entry DisplayName)" = Heliora ] || e2e_fail "Uninstall entry: DisplayName \"$(entry DisplayName)\""
 [ "$(entry DisplayVersion)" = "$version" ] || e2e_fail "Uninstall entry: DisplayVersion \"$(entry DisplayVersion)\", expected $version"
