@@ -12,7 +12,7 @@ set(HELIORA_WINDOWS_LINK -static -static-libgcc -static-libstdc++)
 
 add_executable(heliora WIN32 shell/main.cpp platform/win32_backend.cpp platform/win32_files.cpp
   platform/gl_info.cpp)
-target_link_libraries(heliora PRIVATE heliora_core heliora_bmp gdi32 user32 ${HELIORA_WINDOWS_LINK})
+target_link_libraries(heliora PRIVATE heliora_core heliora_bmp gdi32 user32 winmm ${HELIORA_WINDOWS_LINK})
 
 file(GLOB HELIORA_PICTURES_SOURCES CONFIGURE_DEPENDS tools/pictures/*.cpp)
 enable_language(RC)
@@ -21,3 +21,29 @@ add_executable(heliora-pictures ${HELIORA_PICTURES_SOURCES}
 target_include_directories(heliora-pictures PRIVATE ${CMAKE_SOURCE_DIR})
 target_include_directories(heliora-pictures SYSTEM PRIVATE /usr/include/stb)
 target_link_libraries(heliora-pictures PRIVATE heliora_bmp ${HELIORA_WINDOWS_LINK})
+
+# The viewer's icon, the one the Linux desktop entry shows, as a Windows icon
+# of the sizes Explorer and the Start menu ask for: heliora.exe's first icon
+# resource, and the installer's (scripts/windows.sh).
+set(HELIORA_ICON_SIZES 16 24 32 48 256)
+set(HELIORA_ICON_PNGS "")
+set(HELIORA_ICON_COMMANDS "")
+foreach(size ${HELIORA_ICON_SIZES})
+  set(png ${CMAKE_BINARY_DIR}/icon/heliora-${size}.png)
+  list(APPEND HELIORA_ICON_PNGS ${png})
+  list(APPEND HELIORA_ICON_COMMANDS
+    COMMAND rsvg-convert -w ${size} -h ${size} -o ${png} ${CMAKE_SOURCE_DIR}/packaging/heliora.svg)
+endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/heliora.ico
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icon
+  ${HELIORA_ICON_COMMANDS}
+  COMMAND convert ${HELIORA_ICON_PNGS} ${CMAKE_BINARY_DIR}/heliora.ico
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/heliora.svg
+  COMMENT "Making heliora.ico from heliora.svg")
+target_sources(heliora PRIVATE packaging/heliora.rc)
+target_include_directories(heliora PRIVATE ${CMAKE_BINARY_DIR})
+set_source_files_properties(packaging/heliora.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/heliora.ico)
+
+# The installer's version is the project's.
+file(WRITE ${CMAKE_BINARY_DIR}/version.txt "${PROJECT_VERSION}\n")

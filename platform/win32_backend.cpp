@@ -6,9 +6,12 @@
 // contract's opaque types. Windows calls one window procedure of ours for
 // every window of a registered class; it hands the message to the procedure
 // the class was registered with (the shell's SceneWindowProc).
-// Without vertical sync an idle loop would draw as fast as it can, so buffer
-// swaps are spaced at least about 16 ms apart; with vertical sync that wait is
-// already spent in the swap.
+// Without vertical sync an idle loop would draw as fast as it can, so when the
+// driver grants no swap interval, buffer swaps are spaced at least 16 ms apart:
+// timed with the performance counter, and slept under a 1 ms timer resolution
+// (asked for at the first paced swap, given back at exit), since Windows'
+// default 15.6 ms ticks would stretch each wait to about 31 ms. With vertical
+// sync that wait is already spent in the swap.
 #include "platform/platform.h"
 #include "platform/gl_info.h"
 #include "platform/win32_text.h"
@@ -20,9 +23,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <mmsystem.h>
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -35,12 +40,15 @@ struct ClassEntry {
     WindowProcedure procedure;
 };
 
-constexpr ULONGLONG kPacedFrameMilliseconds = 16;
+constexpr LONGLONG kPacedFrameMilliseconds = 16;
+constexpr UINT kTimerResolutionMilliseconds = 1;
 
 struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};  // the one PlatPeekMessage took last, with its time and point
-    ULONGLONG lastSwap = 0;
+    bool vsync = false;    // the current context's driver granted a swap interval
+    LONGLONG counterFrequency = 0;  // performance-counter ticks a second, once pacing began
+    LONGLONG lastSwap = 0;          // performance counter after the last paced swap
 };
 
 BackendState state;
@@ -77,23 +85,42 @@ MSG ToMsg(const PlatMessage* message) {
     return msg;
 }
 
-// Vertical sync where the driver offers it (WGL_EXT_swap_control).
+// Vertical sync where the driver offers it (WGL_EXT_swap_control); without
+// it the swaps are paced.
 void RequestVsync() {
     typedef BOOL(WINAPI * SwapIntervalProc)(int);
+    state.vsync = false;
     PROC address = wglGetProcAddress("wglSwapIntervalEXT");
     if (address == nullptr) return;
     SwapIntervalProc swapInterval;
     static_assert(sizeof swapInterval == sizeof address);
     memcpy(&swapInterval, &address, sizeof swapInterval);
-    swapInterval(1);
+    state.vsync = swapInterval(1) != FALSE;
 }
 
+LONGLONG Counter() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }
+
 void PaceSwap() {
-    ULONGLONG now = GetTickCount64();
-    ULONGLONG elapsed = now - state.lastSwap;
-    if (state.lastSwap != 0 && elapsed < kPacedFrameMilliseconds)
-        Sleep(static_cast<DWORD>(kPacedFrameMilliseconds - elapsed));
-    state.lastSwap = GetTickCount64();
+    if (state.counterFrequency == 0) {  // the first paced swap
+        LARGE_INTEGER frequency;
+        QueryPerformanceFrequency(&frequency);
+        state.counterFrequency = frequency.QuadPart;
+        if (timeBeginPeriod(kTimerResolutionMilliseconds) == TIMERR_NOERROR) atexit(EndFineTimer);
+    }
+    if (state.lastSwap != 0) {
+        LONGLONG due = state.lastSwap + state.counterFrequency * kPacedFrameMilliseconds / 1000;
+        // The whole milliseconds left asleep, the rest yielded: never short.
+        LONGLONG left = (due - Counter()) * 1000 / state.counterFrequency;
+        if (left > 0) Sleep(static_cast<DWORD>(left));
+        while (Counter() < due) Sleep(0);
+    }
+    state.lastSwap = Counter();
 }
 
 PIXELFORMATDESCRIPTOR ToDescriptor(const PixelFormatDescriptor* request) {
@@ -304,7 +331,7 @@ bool PlatDeleteContext(RenderingContextHandle context) {
 
 bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
     bool swapped = SwapBuffers(Hdc(deviceContext)) != 0;
-    PaceSwap();
+    if (!state.vsync) PaceSwap();
     return swapped;
 }
 

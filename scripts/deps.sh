@@ -20,11 +20,14 @@ test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang li
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
 
-# The Windows build (scripts/windows.sh) and its end-to-end test under Wine,
+# The Windows build (scripts/windows.sh) and its end-to-end tests under Wine,
 # whose boxes need a Korean font (NanumGothic). The 64-bit Wine is `wine64`
-# where the release still has that package, else part of `wine`.
+# where the release still has that package, else part of `wine`. The icon is
+# drawn from its SVG by rsvg-convert and packed by ImageMagick; NSIS makes the
+# installer.
 if [ "${1:-run}" = test ] || [ "${1:-run}" = windows ]; then
-  wanted+=(g++-mingw-w64-x86-64-posix 'wine64|wine' fonts-nanum zip unzip)
+  wanted+=(g++-mingw-w64-x86-64-posix 'wine64|wine' fonts-nanum zip unzip librsvg2-bin nsis)
+  [ "${1:-run}" = windows ] && wanted+=(imagemagick)
 fi
 
 installed() {  # NAME...: one of them is installed

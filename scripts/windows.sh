@@ -2,8 +2,10 @@
 # The Windows build: installs what is missing, cross-builds heliora.exe and
 # heliora-pictures.exe with MinGW-w64, and writes build-windows/heliora-win64.zip
 # (the two programs, the eleven pictures beside heliora.exe, a README.txt), also
-# unpacked into build-windows/heliora-win64/ for the tests. The pictures are
-# made by the Linux picture tool, as for the Linux build (tree `build`).
+# unpacked into build-windows/heliora-win64/ for the tests, and the installer
+# build-windows/heliora-setup.exe of the same files (NSIS, packaging/heliora.nsi).
+# The pictures are made by the Linux picture tool, as for the Linux build (tree
+# `build`).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh windows
@@ -31,3 +33,8 @@ sed 's/$/\r/' packaging/README-windows.txt >"$stage/README.txt"
 rm -rf build-windows/stage
 unzip -q build-windows/heliora-win64.zip -d build-windows
 echo "Windows package: build-windows/heliora-win64.zip"
+
+makensis -V2 -DVERSION="$(cat build-windows/version.txt)" -DSTAGE="$PWD/build-windows/heliora-win64" \
+  -DICON="$PWD/build-windows/heliora.ico" -DOUTFILE="$PWD/build-windows/heliora-setup.exe" \
+  packaging/heliora.nsi
+echo "Windows installer: build-windows/heliora-setup.exe"

@@ -1,0 +1,98 @@
+# The Windows installer under Wine, in the harness's private prefix ($1 is
+# heliora-setup.exe):
+#  - a silent install puts the programs, the eleven pictures, the readme and
+#    the uninstaller into %LOCALAPPDATA%\Programs\Heliora, the shortcut
+#    "Heliora" into the Start menu and the program's entry under Uninstall;
+#    heliora.exe carries its icon;
+#  - the shortcut starts the viewer in that folder: its window wears its maps,
+#    with no box about a picture;
+#  - installing again restores a broken program and keeps a picture the user
+#    saved under a body's name;
+#  - a silent uninstall leaves nothing of ours (files, shortcut, registry
+#    entry) and keeps a picture the user added under another name.
+source "$HELIORA_E2E_LIB" "$@"
+source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
+
+readonly KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Heliora'
+readonly FILES=(heliora.exe heliora-pictures.exe README.txt uninstall.exe "${E2E_PICTURES[@]}")
+setup=$E2E_VIEWER
+wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
+version=$(sed -n 's/^project(heliora VERSION \([0-9.]*\).*/\1/p' "$E2E_SOURCE_DIR/CMakeLists.txt")
+
+png() { echo "$E2E_DIR/$1.png"; }
+
+install_silently() {  # WHEN
+  LC_ALL=C.UTF-8 timeout 120 "$wine" "$setup" /S || e2e_fail "$1: the silent install failed (exit code $?)"
+}
+
+# The value NAME of the Uninstall entry, or nothing.
+entry() {  # NAME
+  LC_ALL=C.UTF-8 "$wine" reg query "$KEY" /v "$1" 2>/dev/null |
+    tr -d '\r' | sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+e2e_start_xvfb 1024x768x24
+e2e_wine_prefix
+# No menu entries or icons for the Linux desktop in the user's home.
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"
+
+install_silently "first install"
+folder=("$WINEPREFIX"/drive_c/users/*/AppData/Local/Programs/Heliora)
+[ -d "${folder[0]}" ] || e2e_fail "no folder Programs\\Heliora under the user's AppData\\Local"
+folder=${folder[0]}
+user_dir=${folder%/AppData/*}
+shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Heliora.lnk"
+for file in "${FILES[@]}"; do [ -s "$folder/$file" ] || e2e_fail "installed: no $file"; done
+[ -s "$shortcut" ] || e2e_fail "no Start menu shortcut Heliora.lnk"
+# heliora.exe carries its own icon (a group icon resource): Explorer's, the
+# shortcut's and the Uninstall entry's. Not grep -q: under pipefail a closed
+# pipe would fail objdump.
+x86_64-w64-mingw32-objdump -p "$folder/heliora.exe" | grep -E '^[0-9a-f]+ +Entry: ID: 0x00000e,' >/dev/null ||
+  e2e_fail "heliora.exe carries no icon"
+windows_folder="C:\\users\\${user_dir##*/}\\AppData\\Local\\Programs\\Heliora"
+[ "$(entry DisplayName)" = Heliora ] || e2e_fail "Uninstall entry: DisplayName \"$(entry DisplayName)\""
+[ "$(entry DisplayVersion)" = "$version" ] || e2e_fail "Uninstall entry: DisplayVersion \"$(entry DisplayVersion)\", expected $version"
+[ "$(entry InstallLocation)" = "$windows_folder" ] || e2e_fail "Uninstall entry: InstallLocation \"$(entry InstallLocation)\""
+[ "$(entry UninstallString)" = "\"$windows_folder\\uninstall.exe\"" ] ||
+  e2e_fail "Uninstall entry: UninstallString \"$(entry UninstallString)\""
+for name in Publisher DisplayIcon EstimatedSize QuietUninstallString; do
+  [ -n "$(entry "$name")" ] || e2e_fail "Uninstall entry: no $name"
+done
+e2e_log "installed in $windows_folder, $(entry EstimatedSize) (KB, hex) by the entry"
+
+# Started from the shortcut, from an unrelated folder: Wine's `start` follows
+# the link to its target and working folder, and returns at once.
+(cd "$E2E_DIR" && LC_ALL=C.UTF-8 timeout 60 "$wine" start /unix "$shortcut") ||
+  e2e_fail "could not start the shortcut"
+e2e_wait_window Heliora 90
+window=$E2E_WINDOW
+px_wait_drawn "$window" "$(png start)" 30
+sleep 0.5
+e2e_screenshot "$(png start)" "$window"
+[ -z "$(e2e_other_windows)" ] || e2e_fail "boxes beside the viewer: $(e2e_other_windows | tr '\n' ' ')"
+read -r r g b <<<"$(px_colour "$(png start)" 12x10+394+286)"
+[ "$r" -ge 200 ] && [ "$((r - b))" -ge 100 ] || e2e_fail "the Sun is $r $g $b, not its orange map"
+[ "$(px_chroma "$(png start)")" -ge 1000 ] || e2e_fail "the bodies wear no maps"
+e2e_close "$window"
+e2e_wait_no_window Heliora 30
+timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "the viewer did not end"
+
+# The user's own Mars map (any other picture), a picture of their own, and a
+# broken program: the second install mends the program and keeps the pictures.
+cp "$folder/heliora.exe" "$E2E_DIR/heliora.exe"
+cp "$folder/Sun.bmp" "$folder/Mars.bmp"
+cp "$folder/Sun.bmp" "$folder/my-mars.bmp"
+echo broken >"$folder/heliora.exe"
+install_silently "second install"
+cmp -s "$folder/heliora.exe" "$E2E_DIR/heliora.exe" || e2e_fail "the second install left heliora.exe broken"
+cmp -s "$folder/Mars.bmp" "$folder/Sun.bmp" || e2e_fail "the second install overwrote the user's Mars.bmp"
+
+# The uninstaller runs from a copy of itself in the temporary folder: wait for
+# every process of the prefix to end.
+LC_ALL=C.UTF-8 timeout 60 "$wine" "$folder/uninstall.exe" /S || e2e_fail "the silent uninstall failed (exit code $?)"
+timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "Wine's processes did not end after the uninstall"
+left=$(ls -A "$folder" 2>/dev/null | tr '\n' ' ')
+[ "$left" = "my-mars.bmp " ] || e2e_fail "after the uninstall the folder holds: ${left:-nothing (it is gone)}"
+[ ! -e "$shortcut" ] || e2e_fail "the Start menu shortcut is still there"
+LC_ALL=C.UTF-8 "$wine" reg query "$KEY" >/dev/null 2>&1 && e2e_fail "the Uninstall entry is still there"
+e2e_pass "silent install, shortcut, maps, reinstall keeps the user's picture, uninstall leaves only it"
