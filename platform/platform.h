@@ -282,3 +282,11 @@ bool PlatUnmapViewOfFile(const unsigned char* view, size_t length);
 bool PlatMappedViewIntact(const unsigned char* view, size_t length);
 bool PlatCloseFileMapping(FileMappingHandle mapping);
 bool PlatCloseFile(FileHandle file);
+// Replaces the file `path` finally names (a link is followed and stays a
+// link) with `length` bytes, never rewriting it in place: they are written to
+// a new file beside it, made only where no file has that name, given the old
+// file's permission bits, flushed to the disk, then renamed over it, and the
+// rename is flushed too. A reader that has the old file open keeps reading it
+// whole. False on failure, with nothing new left behind and the old file as
+// it was (only the real backends have it: the picture tool writes files).
+bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length);
