@@ -110,8 +110,8 @@ void PassOn(int signal, siginfo_t* info, void* context) {
         return;
     }
     // An ignored fault the kernel raised ends the process all the same.
-    const bool ignored = previous.sa_handler == SIG_IGN && info->si_code <= 0;
-    if (ignored) return;
+    const bool sent = info == nullptr || info->si_code <= 0;
+    if (previous.sa_handler == SIG_IGN && sent) return;
     if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN) {
         // Delivered under the default action once this handler returns.
         struct sigaction fallback = {};
