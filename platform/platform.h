@@ -253,13 +253,18 @@ constexpr int32_t IDNO = 7;
 // Blocks until answered and returns IDOK, IDYES or IDNO. While it is open the
 // owner takes no input: its key-downs, button-downs and moves made meanwhile,
 // or made before and not yet taken, are dropped (releases are kept, so
-// nothing stays held); closing and sizing go on. Where no box can be
+// nothing stays held); sizing goes on. Closing the owner's window while a box
+// is open differs, and both ways are sound: on Linux the close is kept and
+// acted on once the box is dismissed; Windows disables a box's owner, so its
+// close button does nothing until the box is gone. Where no box can be
 // shown, the caption and text go to standard error and the answer is IDOK
 // (for MB_YESNO: IDNO, the cautious answer).
 int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
                        uint32_t style);
 
 // ---- Files -------------------------------------------------------------------
+// One thread: the file and view operations keep no locks, so they are all
+// called from the thread that runs the main loop (debug builds check it).
 // Opens an existing file for reading (others may read it too). Null on failure.
 FileHandle PlatOpenFileForReading(const char* path);
 // A read-only mapping of the whole file. Null on failure, which includes a
@@ -270,9 +275,18 @@ FileMappingHandle PlatCreateFileMapping(FileHandle file);
 const unsigned char* PlatMapViewOfFile(FileMappingHandle mapping, size_t* length);
 bool PlatUnmapViewOfFile(const unsigned char* view, size_t length);
 // True while the view still holds the whole file as mapped. False once the
-// file was cut short under it (another program truncated or rewrote it): what
-// was read from the view may then be zeros in place of the lost bytes. Reads
-// of such a view do not fault; ask before the view is unmapped.
+// file was cut short or changed under it (another program truncated or
+// rewrote it, even at the same length): what was read from the view may then
+// be zeros in place of the lost bytes, or a mixture of the old file and the
+// new. Reads of such a view do not fault; ask before the view is unmapped.
 bool PlatMappedViewIntact(const unsigned char* view, size_t length);
 bool PlatCloseFileMapping(FileMappingHandle mapping);
 bool PlatCloseFile(FileHandle file);
+// Replaces the file `path` finally names (a link is followed and stays a
+// link) with `length` bytes, never rewriting it in place: they are written to
+// a new file beside it, made only where no file has that name, given the old
+// file's permission bits, flushed to the disk, then renamed over it, and the
+// rename is flushed too. A reader that has the old file open keeps reading it
+// whole. False on failure, with nothing new left behind and the old file as
+// it was (only the real backends have it: the picture tool writes files).
+bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length);

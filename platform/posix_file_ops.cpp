@@ -1,7 +1,17 @@
 // The file operations of the platform contract for the real backends (the
 // desktop and the console): straight onto the POSIX mapping helpers. The
-// scripted fake has its own, which log each step and can fail any of them.
+// scripted fake has its own, which log each step and can fail any of them;
+// it cannot replace files, which only the picture tool does.
 #include "platform/platform.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
 #include "platform/posix_files.h"
 
 FileHandle PlatOpenFileForReading(const char* path) {
@@ -27,3 +37,72 @@ bool PlatMappedViewIntact(const unsigned char* view, size_t length) {
 bool PlatCloseFileMapping(FileMappingHandle mapping) { return posix_files::CloseMapping(mapping); }
 
 bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
+
+namespace {
+
+// The file a path finally names: each symbolic link on the way is followed
+// (a link to a file not there yet names that file).
+std::string FinalFile(const char* path) {
+    constexpr int kMaxLinks = 40;
+    std::string target = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        char link[PATH_MAX];
+        const ssize_t length = ::readlink(target.c_str(), link, sizeof link);
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof link) break;
+        std::string next(link, static_cast<size_t>(length));
+        const size_t slash = target.rfind('/');
+        if (next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
+        target = next;
+    }
+    return target;
+}
+
+bool WriteAll(int descriptor, const unsigned char* bytes, size_t length) {
+    while (length > 0) {
+        const ssize_t written = ::write(descriptor, bytes, length);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        length -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Best effort: some file systems cannot flush a directory.
+void FlushFolderOf(const std::string& file) {
+    const size_t slash = file.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+}
+
+}  // namespace
+
+bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length) {
+    if (path == nullptr || *path == '\0') return false;
+    const std::string target = FinalFile(path);
+    struct stat old;
+    const bool hadFile = ::stat(target.c_str(), &old) == 0;
+    // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
+    constexpr int kTries = 100;
+    std::string temporary;
+    int descriptor = -1;
+    for (int attempt = 0; attempt < kTries && descriptor < 0; ++attempt) {
+        temporary = target + ".part" + (attempt == 0 ? std::string() : std::to_string(attempt));
+        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0 && errno != EEXIST) return false;
+    }
+    if (descriptor < 0) return false;
+    bool ok = WriteAll(descriptor, bytes, length) &&
+              (!hadFile || ::fchmod(descriptor, old.st_mode & 0777) == 0) &&
+              ::fsync(descriptor) == 0 && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (ok) {
+        ::fsync(descriptor);
+        FlushFolderOf(target);
+    }
+    ::close(descriptor);
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}

@@ -1,8 +1,9 @@
 // Read-only file mapping on Windows: CreateFileW, CreateFileMappingW and
 // MapViewOfFile, the file operations of the platform contract for the Win32
-// desktop and the Windows console. Paths are UTF-8 and become UTF-16 here, so
-// a pictures folder named in any script opens. Also home to the text
-// conversions that every Win32 backend file shares.
+// desktop and the Windows console; and the picture tool's replacing of a file
+// (CreateFileW with CREATE_NEW, MoveFileExW). Paths are UTF-8 and become
+// UTF-16 here, so a pictures folder named in any script opens. Also home to
+// the text conversions that every Win32 backend file shares.
 #include "platform/platform.h"
 #include "platform/win32_text.h"
 
@@ -106,4 +107,66 @@ bool PlatCloseFile(FileHandle file) {
     bool closed = CloseHandle(f->handle) != 0;
     delete f;
     return closed;
+}
+
+namespace {
+
+// The file a path finally names: an existing file is opened, following every
+// link, and asked for its own path; a path that names nothing yet is kept.
+std::wstring FinalFile(const std::wstring& path) {
+    HANDLE existing = CreateFileW(path.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (existing == INVALID_HANDLE_VALUE) return path;
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(existing, final.data(),
+                                             static_cast<DWORD>(final.size()), 0);
+    if (length >= final.size()) {
+        final.resize(length);
+        length = GetFinalPathNameByHandleW(existing, final.data(),
+                                           static_cast<DWORD>(final.size()), 0);
+    }
+    CloseHandle(existing);
+    if (length == 0 || length >= final.size()) return path;
+    final.resize(length);
+    return final;
+}
+
+bool WriteAll(HANDLE file, const unsigned char* bytes, size_t length) {
+    constexpr size_t kChunk = 1u << 30;
+    while (length > 0) {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(length < kChunk ? length : kChunk);
+        if (!WriteFile(file, bytes, chunk, &written, nullptr) || written == 0) return false;
+        bytes += written;
+        length -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length) {
+    if (path == nullptr || *path == '\0') return false;
+    const std::wstring target = FinalFile(win32_text::Wide(path));
+    // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
+    constexpr int kTries = 100;
+    std::wstring temporary;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kTries && file == INVALID_HANDLE_VALUE; ++attempt) {
+        temporary = target + L".part" + (attempt == 0 ? std::wstring() : std::to_wstring(attempt));
+        file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        if (error != ERROR_SUCCESS && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = WriteAll(file, bytes, length) && FlushFileBuffers(file);
+    ok = CloseHandle(file) && ok;
+    // Write-through: the move is on the disk when it returns.
+    ok = ok && MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileW(temporary.c_str());
+    return ok;
 }

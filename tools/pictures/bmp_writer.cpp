@@ -1,10 +1,9 @@
 // Writes 24-bit BMP files: 14-byte file header, 40-byte information header,
 // rows bottom first and padded to 4 bytes, pixels blue-green-red.
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
+#include "platform/platform.h"
 #include "tools/pictures/pictures.h"
 
 namespace {
@@ -21,29 +20,6 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-
-// Moves `from` over `to`, replacing it in one step. The C library's rename
-// refuses an existing target on Windows; the file system library's does not,
-// and a path made from UTF-8 text keeps any script's names on both systems.
-bool RenameOver(const std::string& from, const std::string& to) {
-    auto utf8 = [](const std::string& text) {
-        return std::filesystem::path(std::u8string(text.begin(), text.end()));
-    };
-    std::error_code error;
-    std::filesystem::rename(utf8(from), utf8(to), error);
-    return !error;
-}
-
-// A new file next to `path` ("<path>.part", or "<path>.part<N>" when that is
-// taken), created exclusively so that no other file is overwritten.
-FILE* CreateBeside(const std::string& path, std::string* name) {
-    constexpr int kTries = 100;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        *name = path + ".part" + (attempt == 0 ? std::string() : std::to_string(attempt));
-        if (FILE* file = std::fopen(name->c_str(), "wbx")) return file;
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -83,14 +59,7 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture) {
     // Written beside the target and renamed over it, never rewritten in place:
     // a viewer that has the old picture mapped keeps reading it whole, and one
     // that opens it meanwhile finds the old picture or the new one.
-    std::string temporary;
-    FILE* out = CreateBeside(path, &temporary);
-    bool ok = out != nullptr && fwrite(file.data(), 1, file.size(), out) == file.size();
-    if (out != nullptr && fclose(out) != 0) ok = false;
-    if (ok && !RenameOver(temporary, path)) ok = false;
-    if (!ok) {
-        if (out != nullptr) std::remove(temporary.c_str());
-        fprintf(stderr, "Cannot write %s.\n", path.c_str());
-    }
-    return ok;
+    if (PlatReplaceFile(path.c_str(), file.data(), file.size())) return true;
+    fprintf(stderr, "Cannot write %s.\n", path.c_str());
+    return false;
 }
