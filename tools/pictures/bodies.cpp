@@ -1,4 +1,4 @@
-// The maps `generate` draws: 1024 x 512 for each body, from noise sampled at
+// The maps `generate` draws for each body, from noise sampled at
 // every pixel's point on the sphere, so the map joins at its east-west edge
 // and its pole rows are one colour. Fixed seeds: the same body always gives
 // the same map. Each body is one function below; contrast is kept low, as
@@ -11,8 +11,11 @@
 
 namespace {
 
-constexpr int32_t kMapWidth = 1024;
-constexpr int32_t kMapHeight = 512;
+// In the GLU sphere mode the viewer uploads every picture on every frame, at a
+// cost that grows with its pixels: only the bodies drawn large (the Sun and
+// Jupiter) get 1024 x 512 maps, the others 512 x 256.
+constexpr int32_t kLargeMapWidth = 1024;
+constexpr int32_t kSmallMapWidth = 512;
 
 float Degrees(float radians) { return radians / kDegree; }
 
@@ -78,7 +81,7 @@ void DrawMercury(RgbPicture& map) {
                      map.height);
     CraterLight craters{&field, map.width};
     Paint(map, [&](const Place& at) {
-        float plains = SmoothStep(0.05f, 0.3f, Fbm(Warp(at.p * 1.5f, 0.5f, 3, 61), 4, 62));
+        float plains = SmoothStep(0.05f, 0.3f, Fbm(Warp(at.p * 1.5f, 0.5f, 2, 61), 4, 62));
         float tone = 0.5f + 0.2f * Fbm(at.p * 4, 5, 63);
         Rgb colour = Mix(Rgb{105, 98, 90}, Rgb{175, 163, 148}, Clamp01(tone));
         colour = Mix(colour, Rgb{140, 132, 120}, 0.5f * plains);
@@ -95,17 +98,18 @@ void DrawMoon(RgbPicture& map) {
     constexpr Basin kBasins[] = {{35, 160, 17}, {28, 195, 11}, {16, 218, 9},  {-8, 212, 12},
                                  {5, 128, 22},  {-22, 160, 8}, {-2, 185, 8},  {42, 190, 6},
                                  {20, 105, 7},  {-20, 245, 6}, {-35, 300, 5}, {25, 40, 4}};
+    std::vector<Vec3> centres;
+    for (const Basin& basin : kBasins) centres.push_back(SpherePoint(basin.lat * kDegree, basin.lon * kDegree));
     CraterField field =
         SplatCraters(ScatterCraters({3200, 0.3f * kDegree, 10 * kDegree, 0.55f, 3}, 0x300), map.width,
                      map.height);
     CraterLight craters{&field, map.width};
     Paint(map, [&](const Place& at) {
-        Vec3 q = Warp(at.p * 2, 0.35f, 3, 71);
+        Vec3 q = Warp(at.p * 2, 0.35f, 2, 71);
         float ragged = 0.12f * Fbm(q * 2, 4, 72);
         float mare = 0;
-        for (const Basin& basin : kBasins) {
-            float d = Length(at.p - SpherePoint(basin.lat * kDegree, basin.lon * kDegree)) /
-                      (basin.radius * kDegree);
+        for (size_t i = 0; i < centres.size(); ++i) {
+            float d = Length(at.p - centres[i]) / (kBasins[i].radius * kDegree);
             mare = std::max(mare, 1 - SmoothStep(0.85f, 1.05f, d + ragged * 2));
         }
         // A broad lowland west of the basins joins them, as on the near side.
@@ -130,9 +134,11 @@ void DrawMars(RgbPicture& map) {
         float lat, lon, radius;  // degrees
     };
     constexpr Shield kShields[] = {{18, 226, 9}, {-9, 239, 4.5f}, {1, 247, 4.5f}, {11, 255, 4.5f}, {25, 147, 3.5f}};
+    std::vector<Vec3> summits;
+    for (const Shield& shield : kShields) summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
     Paint(map, [&](const Place& at) {
         float lat = Degrees(at.lat);
-        Vec3 q = Warp(at.p * 1.6f, 0.5f, 3, 81);
+        Vec3 q = Warp(at.p * 1.6f, 0.5f, 2, 81);
         float dark = SmoothStep(0.15f, 0.45f, Fbm(q, 5, 82) + 0.25f * std::sin(at.lat * 2.2f + 0.3f));
         float tone = 0.5f + 0.3f * Fbm(at.p * 5, 5, 83);
         Rgb colour = Mix(Rgb{170, 85, 45}, Rgb{215, 130, 75}, Clamp01(tone));
@@ -146,9 +152,9 @@ void DrawMars(RgbPicture& map) {
         float trough = along * std::exp(-across * across);
         colour = Mix(colour, Rgb{120, 62, 40}, 0.75f * trough);
         shade += 0.5f * along * across * std::exp(-across * across);  // south wall lit, north wall dark
-        for (const Shield& shield : kShields) {
-            Vec3 offset = at.p - SpherePoint(shield.lat * kDegree, shield.lon * kDegree);
-            float r = Length(offset) / (shield.radius * kDegree);
+        for (size_t i = 0; i < summits.size(); ++i) {
+            Vec3 offset = at.p - summits[i];
+            float r = Length(offset) / (kShields[i].radius * kDegree);
             if (r >= 1.3f) continue;
             float slope = r < 0.12f ? 4.0f : -1.2f * SmoothStep(1.3f, 0.9f, r);  // caldera, then flank
             shade += 0.35f * ShadeRadial(at, offset, slope);
@@ -168,25 +174,27 @@ void DrawPluto(RgbPicture& map) {
     CraterLight craters{&field, map.width};
     Paint(map, [&](const Place& at) {
         float lat = Degrees(at.lat), lon = Degrees(LonDelta(at.lon, kPi));  // lon 0 at the heart
-        float tone = 0.5f + 0.3f * Fbm(Warp(at.p * 2, 0.4f, 3, 91), 5, 92);
+        float tone = 0.5f + 0.3f * Fbm(Warp(at.p * 2, 0.4f, 2, 91), 5, 92);
         Rgb colour = Mix(Rgb{150, 105, 75}, Rgb{210, 180, 148}, Clamp01(tone));
         // The dark reddish belt west of the heart, along the equator.
-        float ragged = 12 * Fbm(at.p * 4, 4, 93);
+        float ragged = lon < 0 && std::fabs(lat) < 45 ? 12 * Fbm(at.p * 4, 4, 93) : 0;
         float along = (lon + 90 + ragged) / 65;  // -1 to 1 from its western to its eastern end
         float beltLat = 1 - SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (4 + 14 * (1 - along * along)));
         float beltLon = 1 - SmoothStep(0.8f, 1.0f, std::fabs(along));
-        float belt = SmoothStep(0.25f, 0.65f, beltLon * beltLat + 0.25f * Fbm(at.p * 10, 3, 94));
+        float belt = beltLon * beltLat > 0 ? SmoothStep(0.25f, 0.65f, beltLon * beltLat + 0.25f * Fbm(at.p * 10, 3, 94)) : 0;
         colour = Mix(colour, Mix(Rgb{80, 38, 26}, Rgb{120, 60, 38}, Clamp01(tone)), 0.9f * belt);
         // The heart: a bright plain of two lobes, the western one with cells.
-        float u = (lon + 4 * Fbm(at.p * 6, 3, 95)) / 24, v = (lat - 18 + 4 * Fbm(at.p * 6, 3, 96)) / 24;
-        v = -v * 1.1f + 0.15f;
-        float f = std::pow(u * u + v * v - 1, 3.0f) + u * u * v * v * v;  // heart, point to the south
-        float plain = 1 - SmoothStep(-0.05f, 0.05f, f);
-        float cells = WorleyNearest(at.p * 30, 97);
-        Rgb ice = Mix(Rgb{246, 240, 230}, Rgb{226, 218, 206}, u < 0 ? SmoothStep(0.3f, 0.6f, cells) : 0.3f);
-        colour = Mix(colour, ice, plain);
+        float plain = 0;
+        if (std::fabs(lon) < 45 && lat > -30 && lat < 60) {
+            float u = (lon + 2.5f * Fbm(at.p * 6, 3, 95)) / 28, v = (lat - 16 + 2.5f * Fbm(at.p * 6, 3, 96)) / 28;
+            v = -v * 1.1f + 0.15f;
+            float f = std::pow(u * u + v * v - 1, 3.0f) + u * u * v * v * v;  // heart, point to the south
+            plain = 1 - SmoothStep(-0.05f, 0.05f, f);
+            float cells = plain > 0 && u < 0 ? SmoothStep(0.3f, 0.6f, WorleyNearest(at.p * 30, 97)) : 0.3f;
+            colour = Mix(colour, Mix(Rgb{246, 240, 230}, Rgb{226, 218, 206}, cells), plain);
+        }
         colour = Shaded(colour, craters.Shade(at) * (1 - plain));
-        float north = SmoothStep(55, 75, lat + 5 * Fbm(at.p * 4, 2, 98));
+        float north = lat > 45 ? SmoothStep(55, 75, lat + 5 * Fbm(at.p * 4, 2, 98)) : 0;
         return Mix(colour, Rgb{205, 190, 165}, 0.6f * north);
     });
 }
@@ -213,7 +221,7 @@ void DrawEarth(RgbPicture& map) {
     ForEachRow(map.height, [&](int32_t y) {
         for (int32_t x = 0; x < map.width; ++x) {
             Place at = PlaceOf(grid, x, y);
-            float h = Fbm(Warp(at.p * 1.4f, 0.6f, 3, 31), 7, 32);
+            float h = Fbm(Warp(at.p * 1.4f, 0.6f, 3, 31), 6, 32);
             height[static_cast<size_t>(y) * map.width + x] = h + 1.5f * SmoothStep(-66, -74, Degrees(at.lat));
         }
     });
@@ -245,7 +253,7 @@ void DrawEarth(RgbPicture& map) {
         // Clouds: swirled, most in the storm belts of the middle latitudes.
         Vec3 q = Warp(at.p * 2.2f, 0.9f, 2, 35);
         float belts = 0.15f * std::cos(at.lat * 5.5f);
-        float cloud = SmoothStep(0.05f, 0.5f, Fbm(q, 5, 36) - belts);
+        float cloud = SmoothStep(0.1f, 0.55f, Fbm(q, 4, 36) - belts);
         return Mix(colour, Rgb{250, 250, 250}, 0.85f * cloud);
     });
 }
@@ -290,21 +298,25 @@ Rgb BandColour(const GiantStyle& style, float lat) {
 
 // The point turned about each storm's centre by an angle that falls off away
 // from it: the bands curl round the storm.
-Vec3 Swirl(Vec3 p, const std::vector<Storm>& storms, float* inside, const Storm** which) {
-    *inside = 0;
+// `nearest` is the storm whose oval p is deepest in, `depth` how far out from
+// its centre p lies, in units of its half-axes.
+Vec3 Swirl(Vec3 p, const std::vector<Storm>& storms, const Storm** nearest, float* depth) {
+    *nearest = nullptr;
+    *depth = 3;
+    float lat = std::asin(std::clamp(p.y, -1.0f, 1.0f)), lon = std::atan2(p.z, p.x);
     for (const Storm& storm : storms) {
-        Vec3 c = SpherePoint(storm.lat * kDegree, storm.lon * kDegree);
-        float lat = std::asin(std::clamp(p.y, -1.0f, 1.0f));
-        float dx = Degrees(LonDelta(std::atan2(p.z, p.x), storm.lon * kDegree)) * std::cos(lat) / storm.width;
         float dy = (Degrees(lat) - storm.lat) / storm.height;
+        if (std::fabs(dy) > 3) continue;
+        float dx = Degrees(LonDelta(lon, storm.lon * kDegree)) * std::cos(lat) / storm.width;
         float e = std::sqrt(dx * dx + dy * dy);
-        if (e > 3) continue;
+        if (e >= 3) continue;
+        Vec3 c = SpherePoint(storm.lat * kDegree, storm.lon * kDegree);
         float angle = storm.swirl * std::exp(-e * e * 1.5f);
         float s = std::sin(angle), co = std::cos(angle);
         p = p * co + Cross(c, p) * s + c * (Dot(c, p) * (1 - co));  // Rodrigues
-        if (1 - SmoothStep(0.8f, 1.05f, e) > *inside) {
-            *inside = 1 - SmoothStep(0.8f, 1.05f, e);
-            *which = &storm;
+        if (e < *depth) {
+            *depth = e;
+            *nearest = &storm;
         }
     }
     return p;
@@ -312,21 +324,23 @@ Vec3 Swirl(Vec3 p, const std::vector<Storm>& storms, float* inside, const Storm*
 
 void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm>& storms) {
     Paint(map, [&](const Place& at) {
-        float inside = 0;
         const Storm* storm = nullptr;
-        Vec3 p = Swirl(at.p, storms, &inside, &storm);
+        float e = 3;
+        Vec3 p = Swirl(at.p, storms, &storm, &e);
         Vec3 stretched{p.x * 3, p.y * 3 * style.stretch, p.z * 3};
-        Vec3 q = Warp(stretched, style.warp, 3, style.seed);
+        Vec3 q = Warp(stretched, style.warp, 2, style.seed);
         float wander = Fbm(q, 4, style.seed + 10);
         float lat = Degrees(std::asin(std::clamp(p.y, -1.0f, 1.0f))) + style.turbulence * wander;
         Rgb colour = BandColour(style, lat);
         float fine = Fbm(Vec3{q.x * 3, q.y * 2, q.z * 3}, 4, style.seed + 20);
         colour = Scale(colour, 1 + style.streaks * fine);
         if (storm != nullptr) {
-            float core = Fbm(p * 25, 3, style.seed + 30);
-            Rgb inner = Mix(Scale(storm->colour, 1 + 0.1f * core), Scale(storm->colour, 1.15f),
-                            SmoothStep(0.6f, 0.2f, inside));  // a lighter collar round the core
-            colour = Mix(colour, inner, storm->opacity * inside);
+            // A darker core curling within a lighter rim, and a pale collar outside.
+            float curl = Fbm(p * 18, 3, style.seed + 30);
+            Rgb oval = Scale(storm->colour, 0.9f + 0.18f * SmoothStep(0.2f, 0.9f, e) + 0.07f * curl);
+            float collar = (e - 1.2f) / 0.2f;
+            colour = Mix(colour, Rgb{236, 228, 210}, 0.4f * storm->opacity * std::exp(-collar * collar));
+            colour = Mix(colour, oval, storm->opacity * (1 - SmoothStep(0.85f, 1.05f, e)));
         }
         return colour;
     });
@@ -339,13 +353,13 @@ void DrawJupiter(RgbPicture& map) {
                            {31, zone},  {24, belt},     {20, zone},    {16, darkBelt}, {8, {222, 200, 170}},
                            {0, zone},   {-7, darkBelt}, {-19, zone},   {-28, belt}, {-33, zone},
                            {-40, pale}, {-45, polar},   {-52, pale},   {-60, polar}};
-    std::vector<Storm> storms = {{-22, 200, 12, 6.5f, 1.4f, {190, 92, 58}, 0.92f},
+    std::vector<Storm> storms = {{-22, 200, 12, 6.5f, 1.6f, {196, 98, 62}, 0.85f},
                                  {-33, 250, 3.5f, 2.5f, 1.5f, {245, 240, 230}, 0.9f},
                                  {-34, 290, 3, 2.2f, 1.5f, {245, 240, 230}, 0.9f},
                                  {-41, 120, 3, 2, 1.5f, {240, 236, 226}, 0.85f},
                                  {-33, 40, 3, 2, 1.5f, {244, 240, 230}, 0.85f},
                                  {41, 320, 2.5f, 1.8f, 1.2f, {238, 232, 220}, 0.8f}};
-    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.09f, 0.8f, 41}, storms);
+    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.12f, 0.8f, 41}, storms);
 }
 
 void DrawSaturn(RgbPicture& map) {
@@ -386,14 +400,16 @@ void DrawNeptune(RgbPicture& map) {
         }
     }
     MapGrid grid = MakeGrid(map.width, map.height);
+    float pixel = 180.0f / map.height;  // degrees
     ForEachRow(map.height, [&](int32_t y) {
         for (int32_t x = 0; x < map.width; ++x) {
             Place at = PlaceOf(grid, x, y);
             float lat = Degrees(at.lat), white = 0;
             for (const Streak& streak : streaks) {
+                if (std::fabs(lat - streak.lat) > 4) continue;
                 float along = Degrees(LonDelta(at.lon, streak.lon * kDegree)) / streak.length;
                 if (std::fabs(along) > 1) continue;
-                float across = (lat - streak.lat - 1.5f * along * along) / streak.width;
+                float across = (lat - streak.lat - 1.5f * along * along) / std::max(streak.width, pixel);
                 white += std::exp(-across * across) * (1 - SmoothStep(0.4f, 1.0f, std::fabs(along)));
             }
             if (white < 0.01f) continue;
@@ -409,8 +425,8 @@ void DrawNeptune(RgbPicture& map) {
 bool DrawMap(const std::string& name, RgbPicture* map) {
     std::string body = name;
     for (char& ch : body) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    map->width = kMapWidth;
-    map->height = kMapHeight;
+    map->width = body == "sun" || body == "jupiter" ? kLargeMapWidth : kSmallMapWidth;
+    map->height = map->width / 2;
     if (body == "sun") DrawSun(*map);
     else if (body == "mercury") DrawMercury(*map);
     else if (body == "venus") DrawVenus(*map);

@@ -105,11 +105,12 @@ CraterField SplatCraters(const std::vector<Crater>& craters, int32_t width, int3
         span.columns = std::min(width, static_cast<int32_t>(2 * halfWidth / (2 * kPi) * width) + 3);
         spans.push_back(span);
     }
+    float pixel = kPi / height;
     ForEachRow(height, [&](int32_t y) {
         for (size_t i = 0; i < craters.size(); ++i) {
             const Crater& crater = craters[i];
             const Span& span = spans[i];
-            if (y < span.top || y > span.bottom) continue;
+            if (y < span.top || y > span.bottom || crater.radius < pixel) continue;  // too small to show
             float chord = 2 * std::sin(crater.radius / 2);
             for (int32_t c = 0; c < span.columns; ++c) {
                 int32_t x = ((span.left + c) % width + width) % width;
