@@ -281,6 +281,7 @@ struct GiantStyle {
     float stretch;     // how much longer than wide the eddies are
     float streaks;     // contrast of the fine streaks within bands
     float warp;        // how turbulent (marbled) the flow is
+    float polar;       // latitude (degrees) beyond which bands give way to mottled cloud
     uint32_t seed;
 };
 
@@ -334,6 +335,13 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
         Rgb colour = BandColour(style, lat);
         float fine = Fbm(Vec3{q.x * 3, q.y * 2, q.z * 3}, 4, style.seed + 20);
         colour = Scale(colour, 1 + style.streaks * fine);
+        // Round the poles the flow breaks into eddies: mottled, not ringed.
+        float polar = SmoothStep(style.polar - 8, style.polar + 6, std::fabs(lat));
+        if (polar > 0) {
+            Rgb mottled = BandColour(style, lat > 0 ? 90.0f : -90.0f);
+            mottled = Scale(mottled, 1 + 1.5f * style.streaks * Fbm(Warp(p * 9, 0.3f, 2, style.seed + 40), 4, style.seed + 41));
+            colour = Mix(colour, mottled, polar);
+        }
         if (storm != nullptr) {
             // A darker core curling within a lighter rim, and a pale collar outside.
             float curl = Fbm(p * 18, 3, style.seed + 30);
@@ -359,7 +367,7 @@ void DrawJupiter(RgbPicture& map) {
                                  {-41, 120, 3, 2, 1.5f, {240, 236, 226}, 0.85f},
                                  {-33, 40, 3, 2, 1.5f, {244, 240, 230}, 0.85f},
                                  {41, 320, 2.5f, 1.8f, 1.2f, {238, 232, 220}, 0.8f}};
-    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.12f, 0.8f, 41}, storms);
+    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.12f, 0.8f, 55, 41}, storms);
 }
 
 void DrawSaturn(RgbPicture& map) {
@@ -368,14 +376,14 @@ void DrawSaturn(RgbPicture& map) {
                            {33, cream},      {22, butterscotch}, {12, cream}, {-10, gold},
                            {-20, butterscotch}, {-30, cream},    {-42, gold}, {-55, butterscotch},
                            {-70, polar}};
-    DrawGiant(map, {kBands, std::size(kBands), 2.5f, 1.5f, 8, 0.03f, 0.3f, 42}, {});
+    DrawGiant(map, {kBands, std::size(kBands), 2.5f, 1.5f, 8, 0.03f, 0.3f, 68, 42}, {});
 }
 
 void DrawUranus(RgbPicture& map) {
     const Rgb cyan{172, 218, 226};
     const Band kBands[] = {{90, {186, 228, 234}}, {60, {178, 222, 229}}, {35, cyan}, {10, {168, 215, 224}},
                            {-15, cyan}, {-40, {168, 215, 224}}};
-    DrawGiant(map, {kBands, std::size(kBands), 8.0f, 1.0f, 8, 0.012f, 0.2f, 43}, {});
+    DrawGiant(map, {kBands, std::size(kBands), 8.0f, 1.0f, 8, 0.012f, 0.2f, 90, 43}, {});
 }
 
 void DrawNeptune(RgbPicture& map) {
@@ -386,7 +394,7 @@ void DrawNeptune(RgbPicture& map) {
                                  {-27, 207, 5, 1.3f, 0.5f, {235, 240, 250}, 0.8f},
                                  {-14, 195, 4, 1.0f, 0.5f, {225, 232, 248}, 0.6f},
                                  {-55, 80, 3, 2, 1.2f, {35, 55, 140}, 0.6f}};
-    DrawGiant(map, {kBands, std::size(kBands), 3.0f, 2.0f, 6, 0.05f, 0.4f, 44}, storms);
+    DrawGiant(map, {kBands, std::size(kBands), 3.0f, 2.0f, 6, 0.05f, 0.4f, 70, 44}, storms);
     // Thin white streaks of high cloud, drawn out east-west along a few latitudes.
     struct Streak {
         float lat, lon, length, width;  // degrees
