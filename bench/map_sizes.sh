@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The viewer with several sets of pictures, side by side in one run: for each
 # set, start to first frame and the frame cost in each sphere mode, from
-# bench/frame_times.sh, taking the sets in turn ROUNDS times so that all see
-# the same load. Used to weigh bigger maps: in the GLU sphere mode every
+# bench/frame_times.sh, taking the sets in turn ROUNDS times, each round
+# starting with the next set, so that all see the same load. Used to weigh bigger maps: in the GLU sphere mode every
 # picture is uploaded on every frame.
 #
 #   [BUILD_DIR=build] [ROUNDS=3] [STARTS=5] [FOR_SECONDS=4] bench/map_sizes.sh PICTURES...
@@ -20,10 +20,11 @@ trap 'rm -rf "$work"' EXIT
 
 median() { sort -g | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 
+sets=("$@")
 for round in $(seq "$rounds"); do
-  set=0
-  for dir in "$@"; do
-    set=$((set + 1))
+  for turn in $(seq 0 $(($# - 1))); do
+    set=$(((round + turn) % $# + 1))
+    dir=${sets[$((set - 1))]}
     bash "$root/bench/frame_times.sh" "$build" "$starts" "$seconds" "$dir" >"$work/$set.$round"
     echo "round $round, $dir:"
     grep -E '^(start|mesh|GLU)' "$work/$set.$round" | sed 's/^/  /'

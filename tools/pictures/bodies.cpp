@@ -1,4 +1,4 @@
-// The maps `generate` draws for each body, from noise sampled at
+// The maps `generate` draws: 1024 x 512 for each body, from noise sampled at
 // every pixel's point on the sphere, so the map joins at its east-west edge
 // and its pole rows are one colour. Fixed seeds: the same body always gives
 // the same map. Each body is one function below; contrast is kept low, as
@@ -11,11 +11,12 @@
 
 namespace {
 
-// In the GLU sphere mode the viewer uploads every picture on every frame, at a
-// cost that grows with its pixels: only the bodies drawn large (the Sun and
-// Jupiter) get 1024 x 512 maps, the others 512 x 256.
-constexpr int32_t kLargeMapWidth = 1024;
-constexpr int32_t kSmallMapWidth = 512;
+// Every map has one size: in the GLU sphere mode the viewer uploads each
+// picture in turn into the same texture object on every frame, and a change
+// of size there costs a new texture store each time (maps of two sizes made
+// that mode slower than eleven large ones).
+constexpr int32_t kMapWidth = 1024;
+constexpr int32_t kMapHeight = 512;
 
 float Degrees(float radians) { return radians / kDegree; }
 
@@ -433,8 +434,8 @@ void DrawNeptune(RgbPicture& map) {
 bool DrawMap(const std::string& name, RgbPicture* map) {
     std::string body = name;
     for (char& ch : body) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    map->width = body == "sun" || body == "jupiter" ? kLargeMapWidth : kSmallMapWidth;
-    map->height = map->width / 2;
+    map->width = kMapWidth;
+    map->height = kMapHeight;
     if (body == "sun") DrawSun(*map);
     else if (body == "mercury") DrawMercury(*map);
     else if (body == "venus") DrawVenus(*map);
