@@ -26,6 +26,11 @@ float LonDelta(float a, float b) {
     return d - kPi;
 }
 
+// A warp grid of the place's point times `scale`.
+WarpGrid ScaledWarp(const MapGrid& grid, float scale, float amount, int octaves, uint32_t seed) {
+    return MakeWarpGrid(grid, [scale](const Place& at) { return at.p * scale; }, amount, octaves, seed);
+}
+
 Rgb Shaded(Rgb colour, float shade) { return Scale(colour, std::clamp(1 + shade, 0.4f, 1.6f)); }
 
 // ---- The Sun ---------------------------------------------------------------
@@ -81,8 +86,10 @@ void DrawMercury(RgbPicture& map) {
         SplatCraters(ScatterCraters({4200, 0.25f * kDegree, 9 * kDegree, 0.55f, 4}, 0x3E7C), map.width,
                      map.height);
     CraterLight craters{&field, map.width};
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = ScaledWarp(grid, 1.5f, 0.5f, 2, 61);
     Paint(map, [&](const Place& at) {
-        float plains = SmoothStep(0.05f, 0.3f, Fbm(Warp(at.p * 1.5f, 0.5f, 2, 61), 4, 62));
+        float plains = SmoothStep(0.05f, 0.3f, Fbm(at.p * 1.5f + WarpAt(warp, grid, at), 4, 62));
         float tone = 0.5f + 0.2f * Fbm(at.p * 4, 5, 63);
         Rgb colour = Mix(Rgb{105, 98, 90}, Rgb{175, 163, 148}, Clamp01(tone));
         colour = Mix(colour, Rgb{140, 132, 120}, 0.5f * plains);
@@ -105,8 +112,10 @@ void DrawMoon(RgbPicture& map) {
         SplatCraters(ScatterCraters({3200, 0.3f * kDegree, 10 * kDegree, 0.55f, 3}, 0x300), map.width,
                      map.height);
     CraterLight craters{&field, map.width};
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = ScaledWarp(grid, 2, 0.35f, 2, 71);
     Paint(map, [&](const Place& at) {
-        Vec3 q = Warp(at.p * 2, 0.35f, 2, 71);
+        Vec3 q = at.p * 2 + WarpAt(warp, grid, at);
         float ragged = 0.12f * Fbm(q * 2, 4, 72);
         float mare = 0;
         for (size_t i = 0; i < centres.size(); ++i) {
@@ -137,9 +146,11 @@ void DrawMars(RgbPicture& map) {
     constexpr Shield kShields[] = {{18, 226, 9}, {-9, 239, 4.5f}, {1, 247, 4.5f}, {11, 255, 4.5f}, {25, 147, 3.5f}};
     std::vector<Vec3> summits;
     for (const Shield& shield : kShields) summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = ScaledWarp(grid, 1.6f, 0.5f, 2, 81);
     Paint(map, [&](const Place& at) {
         float lat = Degrees(at.lat);
-        Vec3 q = Warp(at.p * 1.6f, 0.5f, 2, 81);
+        Vec3 q = at.p * 1.6f + WarpAt(warp, grid, at);
         float dark = SmoothStep(0.15f, 0.45f, Fbm(q, 5, 82) + 0.25f * std::sin(at.lat * 2.2f + 0.3f));
         float tone = 0.5f + 0.3f * Fbm(at.p * 5, 5, 83);
         Rgb colour = Mix(Rgb{170, 85, 45}, Rgb{215, 130, 75}, Clamp01(tone));
@@ -148,7 +159,7 @@ void DrawMars(RgbPicture& map) {
         // The canyon: a deep trough along latitude -8 from longitude 255 to 330.
         float lon = Degrees(at.lon);
         float along = SmoothStep(250, 262, lon) * (1 - SmoothStep(318, 332, lon));
-        float wobble = 1.8f * Fbm(at.p * 8, 3, 84);
+        float wobble = along > 0 ? 1.8f * Fbm(at.p * 8, 3, 84) : 0;
         float across = (lat + 8 + 2.5f * std::sin(lon * 0.09f) + wobble) / (0.9f + 0.8f * along);
         float trough = along * std::exp(-across * across);
         colour = Mix(colour, Rgb{120, 62, 40}, 0.75f * trough);
@@ -162,7 +173,7 @@ void DrawMars(RgbPicture& map) {
             colour = Mix(colour, Rgb{190, 110, 70}, 0.4f * (1 - SmoothStep(0.6f, 1.2f, r)));
         }
         colour = Shaded(colour, shade);
-        float edge = 2.5f * Fbm(at.p * 6, 3, 85);
+        float edge = std::fabs(lat) > 70 ? 2.5f * Fbm(at.p * 6, 3, 85) : 0;
         float cap = SmoothStep(78, 81, lat + edge) + SmoothStep(-83, -86, lat + edge);
         return Mix(colour, Rgb{238, 236, 230}, Clamp01(cap));
     });
@@ -173,9 +184,11 @@ void DrawPluto(RgbPicture& map) {
         SplatCraters(ScatterCraters({500, 0.4f * kDegree, 4 * kDegree, 0.3f, 0}, 0x9106), map.width,
                      map.height);
     CraterLight craters{&field, map.width};
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = ScaledWarp(grid, 2, 0.4f, 2, 91);
     Paint(map, [&](const Place& at) {
         float lat = Degrees(at.lat), lon = Degrees(LonDelta(at.lon, kPi));  // lon 0 at the heart
-        float tone = 0.5f + 0.3f * Fbm(Warp(at.p * 2, 0.4f, 2, 91), 5, 92);
+        float tone = 0.5f + 0.3f * Fbm(at.p * 2 + WarpAt(warp, grid, at), 5, 92);
         Rgb colour = Mix(Rgb{150, 105, 75}, Rgb{210, 180, 148}, Clamp01(tone));
         // The dark reddish belt west of the heart, along the equator.
         float ragged = lon < 0 && std::fabs(lat) < 45 ? 12 * Fbm(at.p * 4, 4, 93) : 0;
@@ -203,9 +216,11 @@ void DrawPluto(RgbPicture& map) {
 // ---- Clouded bodies -------------------------------------------------------------
 
 void DrawVenus(RgbPicture& map) {
+    auto stretch = [](const Place& at) { return Vec3{at.p.x * 2, at.p.y * 9, at.p.z * 2}; };
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = MakeWarpGrid(grid, stretch, 0.5f, 2, 21);
     Paint(map, [&](const Place& at) {
-        Vec3 stretched{at.p.x * 2, at.p.y * 9, at.p.z * 2};
-        float streaks = Fbm(Warp(stretched, 0.5f, 2, 21), 5, 22);
+        float streaks = Fbm(stretch(at) + WarpAt(warp, grid, at), 5, 22);
         // Bands that lean towards the poles away from the equator: a V lying east-west.
         float phase = std::fabs(at.lat) * 2.4f + 0.45f * std::cos(at.lat) * std::cos(at.lon) + 0.5f * streaks;
         float bands = std::sin(phase * 2 * kPi);
@@ -219,10 +234,12 @@ void DrawEarth(RgbPicture& map) {
     // the map under water; a high south polar plateau keeps that cap on land.
     std::vector<float> height(static_cast<size_t>(map.width) * map.height);
     MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid landWarp = ScaledWarp(grid, 1.4f, 0.6f, 3, 31);
+    WarpGrid cloudWarp = ScaledWarp(grid, 2.2f, 0.9f, 2, 35);
     ForEachRow(map.height, [&](int32_t y) {
         for (int32_t x = 0; x < map.width; ++x) {
             Place at = PlaceOf(grid, x, y);
-            float h = Fbm(Warp(at.p * 1.4f, 0.6f, 3, 31), 6, 32);
+            float h = Fbm(at.p * 1.4f + WarpAt(landWarp, grid, at), 6, 32);
             height[static_cast<size_t>(y) * map.width + x] = h + 1.5f * SmoothStep(-66, -74, Degrees(at.lat));
         }
     });
@@ -232,7 +249,8 @@ void DrawEarth(RgbPicture& map) {
     float sea = *level;
     Paint(map, [&](const Place& at) {
         float h = height[static_cast<size_t>(at.y) * map.width + at.x] - sea;
-        float lat = std::fabs(Degrees(at.lat)) + 7 * Fbm(at.p * 5, 3, 33);
+        float lat = std::fabs(Degrees(at.lat));
+        if (h >= 0 || lat > 70) lat += 7 * Fbm(at.p * 5, 3, 33);  // ragged edges of climates and ice
         Rgb colour;
         if (h < 0) {
             colour = Mix(Rgb{50, 115, 165}, Rgb{18, 45, 110}, SmoothStep(0, 0.15f, -h));
@@ -252,7 +270,7 @@ void DrawEarth(RgbPicture& map) {
         float ice = SmoothStep(78, 82, lat) + (h > 0 ? SmoothStep(68, 72, lat) : 0);
         colour = Mix(colour, Rgb{240, 244, 248}, Clamp01(ice));
         // Clouds: swirled, most in the storm belts of the middle latitudes.
-        Vec3 q = Warp(at.p * 2.2f, 0.9f, 2, 35);
+        Vec3 q = at.p * 2.2f + WarpAt(cloudWarp, grid, at);
         float belts = 0.15f * std::cos(at.lat * 5.5f);
         float cloud = SmoothStep(0.1f, 0.55f, Fbm(q, 4, 36) - belts);
         return Mix(colour, Rgb{250, 250, 250}, 0.85f * cloud);
@@ -325,16 +343,20 @@ Vec3 Swirl(Vec3 p, const std::vector<Storm>& storms, const Storm** nearest, floa
 }
 
 void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm>& storms) {
+    auto stretch = [&style](Vec3 p) { return Vec3{p.x * 3, p.y * 3 * style.stretch, p.z * 3}; };
+    MapGrid grid = MakeGrid(map.width, map.height);
+    WarpGrid warp = MakeWarpGrid(grid, [&](const Place& at) { return stretch(at.p); }, style.warp, 2, style.seed);
     Paint(map, [&](const Place& at) {
         const Storm* storm = nullptr;
         float e = 3;
         Vec3 p = Swirl(at.p, storms, &storm, &e);
-        Vec3 stretched{p.x * 3, p.y * 3 * style.stretch, p.z * 3};
-        Vec3 q = Warp(stretched, style.warp, 2, style.seed);
+        // Near a storm the flow is turned, and the grid's warp no longer fits.
+        Vec3 q = storm != nullptr ? Warp(stretch(p), style.warp, 2, style.seed)
+                                  : stretch(p) + WarpAt(warp, grid, at);
         float wander = Fbm(q, 4, style.seed + 10);
         float lat = Degrees(std::asin(std::clamp(p.y, -1.0f, 1.0f))) + style.turbulence * wander;
         Rgb colour = BandColour(style, lat);
-        float fine = Fbm(Vec3{q.x * 3, q.y * 2, q.z * 3}, 4, style.seed + 20);
+        float fine = Fbm(Vec3{q.x * 3, q.y * 2, q.z * 3}, 3, style.seed + 20);
         colour = Scale(colour, 1 + style.streaks * fine);
         // Round the poles the flow breaks into eddies: mottled, not ringed.
         float polar = SmoothStep(style.polar - 8, style.polar + 6, std::fabs(lat));
