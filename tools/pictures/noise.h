@@ -1,5 +1,5 @@
 // Noise on the unit sphere for the generated maps: gradient noise and Worley
-// cells in three dimensions from an integer hash with a fixed seed, fractal
+// cells in three dimensions from a fixed shuffle and an integer hash, fractal
 // sums of them, and a small random-number generator for scattering features.
 // Everything is a pure function of its arguments: no global state, no clock.
 #pragma once
