@@ -120,14 +120,14 @@ void DrawMoon(RgbPicture& map) {
         float mare = 0;
         for (size_t i = 0; i < centres.size(); ++i) {
             float d = Length(at.p - centres[i]) / (kBasins[i].radius * kDegree);
-            mare = std::max(mare, 1 - SmoothStep(0.85f, 1.05f, d + ragged * 2));
+            mare = std::max(mare, 1 - SmoothStep(0.9f, 1.15f, d * 0.9f + ragged * 3.5f));
         }
         // A broad lowland west of the basins joins them, as on the near side.
         float lowland = Fbm(q * 1.5f, 4, 73) + 0.6f * Dot(at.p, SpherePoint(10 * kDegree, 120 * kDegree)) - 0.75f;
         mare = std::max(mare, 0.9f * SmoothStep(0.0f, 0.15f, lowland));
         float tone = 0.5f + 0.25f * Fbm(at.p * 5, 5, 74);
         Rgb highland = Mix(Rgb{135, 133, 128}, Rgb{195, 193, 187}, Clamp01(tone));
-        Rgb sea = Mix(Rgb{88, 88, 90}, Rgb{112, 111, 110}, Clamp01(tone));
+        Rgb sea = Mix(Rgb{84, 84, 86}, Rgb{118, 117, 114}, Clamp01(tone + 0.6f * ragged));
         Rgb colour = Mix(highland, sea, mare);
         colour = Shaded(colour, craters.Shade(at) * (1 - 0.5f * mare));
         return Mix(colour, Rgb{230, 230, 226}, Clamp01(craters.Bright(at)));
