@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Times the real viewer on a private Xvfb with the pictures in BUILD_DIR/pictures:
-# process start to the first presented frame (over STARTS starts), then the
-# frames in each sphere mode for SECONDS seconds each (the system's own mesh,
-# then, after F5, the GLU sphere).
+# Times the real viewer on a private Xvfb with the pictures in PICTURES
+# (default BUILD_DIR/pictures): process start to the first presented frame
+# (over STARTS starts), then the frames in each sphere mode for SECONDS
+# seconds each (the system's own mesh, then, after F5, the GLU sphere).
 #
-#   bench/frame_times.sh [BUILD_DIR] [STARTS] [SECONDS]    # defaults: build 9 5
+#   bench/frame_times.sh [BUILD_DIR] [STARTS] [SECONDS] [PICTURES]    # defaults: build 9 5
 #
 # Needs the swap_timer target (BUILD_DIR/bench/libswap_timer.so), preloaded into
 # the viewer to log every buffer swap and every pacing sleep, and to mark the
@@ -20,7 +20,7 @@ build=$(readlink -f "${1:-$root/build}")
 starts=${2:-9}
 seconds=${3:-5}
 lib=$build/bench/libswap_timer.so
-pictures=$build/pictures
+pictures=$(readlink -f "${4:-$build/pictures}")
 [ -f "$lib" ] || { echo "no $lib: build the swap_timer target first" >&2; exit 1; }
 [ -x "$build/heliora" ] || { echo "no $build/heliora: build the viewer first" >&2; exit 1; }
 
@@ -107,18 +107,24 @@ sleep 1
 
 # Medians over the frames logged in the next SECONDS seconds: time between
 # swaps, that time less the pacing sleep, and the swap alone (milliseconds).
+# Also the viewer's processor time (all its threads, llvmpipe's too) per
+# frame over those seconds, which a busy machine disturbs less.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$E2E_VIEWER_PID/stat"; }
 measure() {  # LABEL
-  local from frames
+  local from frames ticks
   from=$(wc -l <"$log")
+  ticks=$(cpu_ticks)
   sleep "$seconds"
+  ticks=$(($(cpu_ticks) - ticks))
   tail -n +$((from + 1)) "$log" | head -n -1 >"$work/window"
   frames=$(wc -l <"$work/window")
   [ "$frames" -ge 3 ] || e2e_fail "$1: only $frames frames in $seconds s"
   awk 'NR > 1 {print ($1 - t) / 1e6} {t = $1}' "$work/window" | median >"$work/interval"
   awk 'NR > 1 {print ($1 - t - ($3 - d)) / 1e6} {t = $1; d = $3}' "$work/window" | median >"$work/busy"
   awk '{print $2 / 1e6}' "$work/window" | median >"$work/swap"
-  printf '%s: between swaps %.2f ms; real frame cost %.2f ms (swap alone %.2f ms); %d frames\n' \
-    "$1" "$(cat "$work/interval")" "$(cat "$work/busy")" "$(cat "$work/swap")" "$frames"
+  printf '%s: between swaps %.2f ms; real frame cost %.2f ms (swap alone %.2f ms); %d frames; processor %.2f ms a frame\n' \
+    "$1" "$(cat "$work/interval")" "$(cat "$work/busy")" "$(cat "$work/swap")" "$frames" \
+    "$(echo "$ticks * 1000 / $(getconf CLK_TCK) / ($frames + 1)" | bc -l)"
 }
 
 measure "mesh spheres"

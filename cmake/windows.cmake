@@ -20,7 +20,8 @@ add_executable(heliora-pictures ${HELIORA_PICTURES_SOURCES}
   platform/console_backend.cpp platform/win32_files.cpp platform/win32_utf8.rc)
 target_include_directories(heliora-pictures PRIVATE ${CMAKE_SOURCE_DIR})
 target_include_directories(heliora-pictures SYSTEM PRIVATE /usr/include/stb)
-target_link_libraries(heliora-pictures PRIVATE heliora_bmp ${HELIORA_WINDOWS_LINK})
+find_package(Threads REQUIRED)
+target_link_libraries(heliora-pictures PRIVATE heliora_bmp Threads::Threads ${HELIORA_WINDOWS_LINK})
 
 # The viewer's icon, the one the Linux desktop entry shows, as a Windows icon
 # of the sizes Explorer and the Start menu ask for: heliora.exe's first icon

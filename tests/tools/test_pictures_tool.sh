@@ -25,7 +25,7 @@ expect_code 2 "unknown command" "$tool" show x
 expect_code 2 "missing argument" "$tool" decode only-one
 expect_code 2 "unknown body" "$tool" generate Vulcan "$work/v.bmp"
 
-# generate: every body, deterministic, 512 x 256 24-bit with a 40-byte header.
+# generate: every body, deterministic, 1024 x 512 24-bit with a 40-byte header.
 pictures=(Sun.bmp:Sun Mercury.bmp:Mercury Venus.bmp:Venus earth.bmp:Earth Moon.bmp:Moon
           Mars.bmp:Mars Jupiter.bmp:Jupiter Saturn.bmp:Saturn Uranus.bmp:Uranus
           Neptune.bmp:Neptune pluto.bmp:Pluto)
@@ -36,13 +36,13 @@ for entry in "${pictures[@]}"; do
 done
 "$tool" generate Jupiter "$work/again.bmp"
 cmp -s "$work/again.bmp" "$work/set/Jupiter.bmp" || fail "generate is not deterministic"
-[ "$(identify -format '%w %h %z' "$work/set/Sun.bmp")" = "512 256 8" ] || fail "generated size"
+[ "$(identify -format '%w %h %z' "$work/set/Sun.bmp")" = "1024 512 8" ] || fail "generated size"
 [ "$(od -An -tu4 -j14 -N4 "$work/set/Sun.bmp" | tr -d ' ')" = 40 ] || fail "generated header size"
 cmp -s "$work/set/Jupiter.bmp" "$work/set/Saturn.bmp" && fail "Jupiter and Saturn look the same"
 
 # check: all eleven load.
 expect_code 0 "check complete set" "$tool" check "$work/set"
-expect_text "check complete set" "Sun.bmp: loads: 512 x 256, 24-bit uncompressed, 40-byte header"
+expect_text "check complete set" "Sun.bmp: loads: 1024 x 512, 24-bit uncompressed, 40-byte header"
 expect_text "check complete set" "All 11 pictures load."
 
 # check: a newer header, a wrong case, a PNG in disguise, a cut file.

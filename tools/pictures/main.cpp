@@ -14,7 +14,7 @@ constexpr char kUsage[] =
     "eleven body pictures in DIR\n"
     "       heliora-pictures import SOURCE DEST.bmp  turn a PNG or JPEG into a BMP the viewer "
     "reads (at most 1024 x 512)\n"
-    "       heliora-pictures generate BODY DEST.bmp  make a plain map for BODY (Sun, Mercury, "
+    "       heliora-pictures generate BODY DEST.bmp  draw a 1024 x 512 map of BODY (Sun, Mercury, "
     "..., Pluto)\n";
 
 int Usage() {

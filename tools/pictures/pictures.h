@@ -25,4 +25,8 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture);
 int DecodeCommand(const std::string& source, const std::string& ppmPath);
 int CheckCommand(const std::string& folder);
 int ImportCommand(const std::string& source, const std::string& bmpPath);
+// The map `generate` draws for a body named in any case ("Earth", "earth"):
+// false for a name that is no body.
+bool DrawMap(const std::string& body, RgbPicture* map);
+
 int GenerateCommand(const std::string& body, const std::string& bmpPath);
