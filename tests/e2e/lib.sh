@@ -53,6 +53,7 @@
 #   e2e_back_from_box CAPTION [S]          after an answer: waits until the box is
 #                                          gone and the viewer is back in its loop
 #                                          (see there); every answer goes through it
+#   e2e_wait_frame ID [S]                  until the picture in window ID changes
 # Pictures and results
 #   e2e_screenshot FILE [ID]      PNG of the whole screen, or of one window's area
 #   e2e_wait_exit [S]             waits for the viewer to end (default 20 s); sets
@@ -507,13 +508,22 @@ e2e_back_from_box() {  # CAPTION [SECONDS]
     e2e_fail "the viewer did not collect the process of the box \"$1\" within $limit s"
   [ "${E2E_ANIMATING:-1}" = 1 ] || return 0
   scene=$(e2e_find_window Heliora) || return 0  # F1's new window is not there yet
-  before=$(e2e_picture_sum "$scene")
+  e2e_wait_frame "$scene" "$limit"
+}
+
+# Waits until the picture in window ID changes: the loop draws. A new window is
+# shown before its textures are made, and a key held only while they are made
+# goes unseen, so a key for a new window waits for this. A viewer that ends
+# meanwhile is let go.
+e2e_wait_frame() {  # ID [SECONDS]
+  local limit=${2:-15} before i
+  before=$(e2e_picture_sum "$1")
   for i in $(seq $((limit * 10))); do
-    [ "$(e2e_picture_sum "$scene")" != "$before" ] && return 0
+    [ "$(e2e_picture_sum "$1")" != "$before" ] && return 0
     kill -0 "$E2E_VIEWER_PID" 2>/dev/null || return 0
     sleep "$E2E_POLL"
   done
-  e2e_fail "no new frame in the scene window within $limit s of the box \"$1\""
+  e2e_fail "no new frame in window $1 within $limit s"
 }
 
 e2e_answer_box() {  # CAPTION KEY [SECONDS]

@@ -25,6 +25,7 @@ expect_windowed_heliora() {
 e2e_start_xvfb 1024x768x24
 e2e_start_viewer
 expect_windowed_heliora "at start"
+e2e_wait_frame "$E2E_WINDOW"
 
 timeout 5 xdotool windowsize --sync "$E2E_WINDOW" 1024 768 || e2e_fail "cannot resize the window"
 xdotool mousemove 950 700 sleep 0.2 mousedown 3

@@ -60,6 +60,7 @@ e2e_answer_box "태양" Return
 e2e_hold_key "$window" F1
 e2e_answer_box Orbisca Return
 expect_heliora "after Yes"
+e2e_wait_frame "$window" 30
 e2e_hold_key "$window" F1
 # A Yes/No question has no Cancel: on Windows Esc leaves it open, and so must
 # our own box. Wine's box answers it No on Esc (Wine 8.0 on Debian 12 as well
