@@ -83,7 +83,9 @@ constexpr uintptr_t SIZE_MAXIMIZED = 2;
 // positions are client coordinates inside the client area: the mouse is not
 // captured, so a window hears of no move outside it, and a button message
 // never carries a position outside it (a button released outside every
-// window still comes to the window that took its press, at the nearest point).
+// window still comes to the window that took its press, at the nearest point;
+// when that window was destroyed meanwhile, the release comes, at the latest,
+// to the window the pointer next moves in, before that move).
 constexpr intptr_t PackPoint(uint16_t low, uint16_t high) {
     return static_cast<intptr_t>(static_cast<uint32_t>(low) |
                                  (static_cast<uint32_t>(high) << 16));

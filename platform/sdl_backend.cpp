@@ -104,6 +104,11 @@ struct BackendState {
     // The window that took the last button-down: a release outside every
     // window (SDL then names none) is its.
     SdlWindow* buttonWindow = nullptr;
+    // Buttons whose state SDL may have wrong: held when the window that took
+    // their press was destroyed (X then tells nobody of their release, and
+    // SDL goes on calling them held, and ignores their next press). Moves
+    // ask the pointer for the truth while any is here.
+    uintptr_t doubtfulButtons = 0;
     // Set by an accepted full-screen request until the desktop mode is back.
     bool fullscreenModeSet = false;
     SDL_DisplayMode fullscreenMode = {};
@@ -387,15 +392,39 @@ void QueueKey(const SDL_KeyboardEvent& key) {
         Queue(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
+// A doubtful button found up is released in the window that now has the
+// pointer, so no drag outlives its button; one found held again was pressed
+// there (SDL, still calling it held, said nothing). Only the right button has
+// both messages; the others are only tracked.
+void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
+    uintptr_t held = MotionButtonFlags(SDL_GetGlobalMouseState(nullptr, nullptr));
+    uintptr_t released = state.doubtfulButtons & state.mouseButtons & ~held;
+    uintptr_t pressed = state.doubtfulButtons & ~state.mouseButtons & held;
+    state.mouseButtons = (state.mouseButtons & ~released) | pressed;
+    if (released & MK_RBUTTON)
+        Queue(window, WM_RBUTTONUP, state.mouseButtons | ModifierFlags(), point);
+    if (pressed & MK_RBUTTON) {
+        state.buttonWindow = window;
+        Queue(window, WM_RBUTTONDOWN, state.mouseButtons | ModifierFlags(), point);
+    }
+}
+
 void QueueMouseMotion(const SDL_MouseMotionEvent& motion) {
     SdlWindow* window = WindowById(motion.windowID);
     if (window == nullptr || !InsideClientArea(window, motion.x, motion.y)) return;
-    Queue(window, WM_MOUSEMOVE, MotionButtonFlags(motion.state) | ModifierFlags(),
-          PointParam(motion.x, motion.y));
+    intptr_t point = PointParam(motion.x, motion.y);
+    uintptr_t buttons = MotionButtonFlags(motion.state);
+    if (state.doubtfulButtons != 0) {
+        SettleDoubtfulButtons(window, point);
+        buttons = (buttons & ~state.doubtfulButtons) | (state.mouseButtons & state.doubtfulButtons);
+    }
+    Queue(window, WM_MOUSEMOVE, buttons | ModifierFlags(), point);
 }
 
 void QueueMouseButton(const SDL_MouseButtonEvent& button) {
     bool down = button.type == SDL_MOUSEBUTTONDOWN;
+    // SDL reports a change of the button: from here on it has it right.
+    state.doubtfulButtons &= ~ButtonFlag(button.button);
     if (down)
         state.mouseButtons |= ButtonFlag(button.button);
     else
@@ -549,8 +578,10 @@ void DropInputMadeDuringBox(const SdlWindow* owner) {
         }
         // Dropped, but what it holds down is still down.
         if (event.type == SDL_KEYDOWN) NoteKey(event.key);
-        if (event.type == SDL_MOUSEBUTTONDOWN)
+        if (event.type == SDL_MOUSEBUTTONDOWN) {
             state.mouseButtons |= ButtonFlag(event.button.button);
+            state.doubtfulButtons &= ~ButtonFlag(event.button.button);
+        }
     }
 }
 
@@ -616,7 +647,10 @@ void ForgetWindow(SdlWindow* window) {
     Remove(state.windows, window);
     ForgetMessagesFor(window);
     if (state.focus == window) state.focus = nullptr;
-    if (state.buttonWindow == window) state.buttonWindow = nullptr;
+    if (state.buttonWindow == window) {
+        state.buttonWindow = nullptr;
+        state.doubtfulButtons |= state.mouseButtons;
+    }
 }
 
 // ---- Display modes ------------------------------------------------------------------

@@ -45,10 +45,15 @@
 # Message boxes (a box is a window whose title is its caption)
 #   e2e_box_key CAPTION KEY [S]            focuses the box and presses KEY
 #   e2e_answer_box CAPTION KEY [S]         e2e_box_key (Return: the default button,
-#                                          Escape: OK), then waits until it is gone
+#                                          Escape: OK), then e2e_back_from_box
 #   e2e_answer_no CAPTION                  answers No to a Yes/No box
 #   e2e_click_box_button CAPTION I N [S]   clicks button I (from 0, left to right) of
-#                                          the N buttons of the box, found on screen
+#                                          the N buttons of the box, found on screen,
+#                                          then e2e_back_from_box
+#   e2e_back_from_box CAPTION [S]          after an answer: waits until the box is
+#                                          gone and the viewer is back in its loop
+#                                          (see there); every answer goes through it
+#   e2e_wait_frame ID [S]                  until the picture in window ID changes
 # Pictures and results
 #   e2e_screenshot FILE [ID]      PNG of the whole screen, or of one window's area
 #   e2e_wait_exit [S]             waits for the viewer to end (default 20 s); sets
@@ -348,7 +353,7 @@ e2e_wait_window() {  # TITLE [SECONDS]
   local limit=${2:-15} i
   E2E_WINDOW=""
   for i in $(seq $((limit * 10))); do
-    E2E_WINDOW=$(e2e_find_window "$1") && return 0
+    E2E_WINDOW=$(e2e_find_window "$1") && { e2e_note_box_processes; return 0; }
     if [ -n "$E2E_VIEWER_PID" ] && ! kill -0 "$E2E_VIEWER_PID" 2>/dev/null; then
       e2e_fail "the viewer ended while waiting for a window titled \"$1\""
     fi
@@ -463,9 +468,67 @@ e2e_box_key() {  # CAPTION KEY [SECONDS]
   xdotool key "$2"
 }
 
+# A checksum of the pixels in window ID's area.
+e2e_picture_sum() {  # ID
+  local x y w h
+  read -r x y w h <<<"$(e2e_geometry "$1")" || return 1
+  import -window root -crop "${w}x${h}+${x}+${y}" +repage rgb:- 2>/dev/null | md5sum
+}
+
+# The viewer's child processes (a box's, on X11), for e2e_back_from_box.
+E2E_BOX_PIDS=""
+e2e_note_box_processes() {
+  E2E_BOX_PIDS=""
+  [ "$E2E_WINE" = 0 ] && [ -n "$E2E_VIEWER_PID" ] || return 0
+  E2E_BOX_PIDS=$(ps -o pid= --ppid "$E2E_VIEWER_PID" | tr -s ' \n' ',' | sed 's/^,//; s/,$//')
+}
+
+e2e_box_processes_left() { [ -n "$E2E_BOX_PIDS" ] && [ -n "$(ps -o pid= -p "$E2E_BOX_PIDS")" ]; }
+
+# The viewer is not back from a box when the box's window goes: SDL's X11 box
+# is drawn by a child process that the viewer waits for, and the input the
+# viewer finds pending once that wait is over counts as made while the box was
+# open and is dropped; a key sent as soon as the window is gone may be in it.
+# So this waits until the box's window is gone, then until the viewer has
+# collected the box's process (the children it had when the box's window was
+# found, by e2e_wait_window; an ended child is listed until collected), then,
+# while a scene window is there and the model moves (E2E_ANIMATING, default
+# 1), until a new frame shows in it: the loop runs again. A viewer that ends
+# after the box (the "ERROR" box) is back at once.
+e2e_back_from_box() {  # CAPTION [SECONDS]
+  local limit=${2:-5} i scene before
+  e2e_wait_no_window "$1" "$limit"
+  # (Under Wine the box is the viewer's own window: there is no process.)
+  for i in $(seq $((limit * 10))); do
+    [ -n "$E2E_VIEWER_PID" ] && kill -0 "$E2E_VIEWER_PID" 2>/dev/null || return 0
+    e2e_box_processes_left || break
+    sleep "$E2E_POLL"
+  done
+  ! e2e_box_processes_left ||
+    e2e_fail "the viewer did not collect the process of the box \"$1\" within $limit s"
+  [ "${E2E_ANIMATING:-1}" = 1 ] || return 0
+  scene=$(e2e_find_window Heliora) || return 0  # F1's new window is not there yet
+  e2e_wait_frame "$scene" "$limit"
+}
+
+# Waits until the picture in window ID changes: the loop draws. A new window is
+# shown before its textures are made, and a key held only while they are made
+# goes unseen, so a key for a new window waits for this. A viewer that ends
+# meanwhile is let go.
+e2e_wait_frame() {  # ID [SECONDS]
+  local limit=${2:-15} before i
+  before=$(e2e_picture_sum "$1")
+  for i in $(seq $((limit * 10))); do
+    [ "$(e2e_picture_sum "$1")" != "$before" ] && return 0
+    kill -0 "$E2E_VIEWER_PID" 2>/dev/null || return 0
+    sleep "$E2E_POLL"
+  done
+  e2e_fail "no new frame in window $1 within $limit s"
+}
+
 e2e_answer_box() {  # CAPTION KEY [SECONDS]
   e2e_box_key "$@"
-  e2e_wait_no_window "$1" 5
+  e2e_back_from_box "$1"
 }
 
 # No in a Yes/No box: its button (SDL's box has no keys for it), or its
@@ -498,7 +561,7 @@ e2e_click_box_button() {  # CAPTION INDEX COUNT [SECONDS]
   centre=$(e2e_box_button_centre "$E2E_WINDOW" "$2" "$3") ||
     e2e_fail "no button $2 of $3 found in the box \"$1\""
   xdotool mousemove $centre click 1
-  e2e_wait_no_window "$1" 5
+  e2e_back_from_box "$1"
 }
 
 # ---- Screenshots --------------------------------------------------------------------------

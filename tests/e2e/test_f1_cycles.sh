@@ -30,6 +30,7 @@ e2e_start_xvfb 1024x768x24
 e2e_start_viewer
 e2e_wait_window Heliora
 window=$E2E_WINDOW
+e2e_wait_frame "$window"
 e2e_log "start: $(fds) descriptors, VmRSS $(e2e_status_kb VmRSS) kB"
 
 start_seconds=$SECONDS
@@ -47,7 +48,7 @@ for cycle in $(seq "$cycles"); do
   [ "$width x $height at $x,$y" = "800 x 600 at 0,0" ] ||
     e2e_fail "switch $cycle: window is $width x $height at $x,$y, expected 800 x 600 at 0,0"
   # The window is mapped before its textures are made: let the first frames come.
-  sleep 0.3
+  e2e_wait_frame "$window"
   kill -0 "$E2E_VIEWER_PID" 2>/dev/null || e2e_fail "switch $cycle: the viewer ended"
   if [ "$cycle" = 2 ]; then
     fds2=$(fds) rss2=$(e2e_status_kb VmRSS)

@@ -1,9 +1,15 @@
 # On a 1024 x 768 screen there is no 800 x 600 mode: F1 asks "Orbisca" whether
 # to go on in a window. Yes (the default, Return) brings back a windowed
-# 800 x 600 "Heliora" window at 0,0; the next F1 asks again, and No (clicked)
-# shows "Program Will Now Close." under "ERROR", after which the viewer ends
-# with exit code 0.
+# 800 x 600 "Heliora" window at 0,0, also when the old one had been made as
+# big as the screen; a right-drag begun in the old window and let go outside
+# the new one turns nothing once the pointer moves in. The next F1 asks again,
+# and No (clicked) shows "Program Will Now Close." under "ERROR", after which
+# the viewer ends with exit code 0.
 source "$HELIORA_E2E_LIB" "$@"
+source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
+
+png() { echo "$E2E_DIR/$1.png"; }
+ratio() { read -r w h _ <<<"$(px_box "$1")"; awk -v w="$w" -v h="$h" 'BEGIN { printf "%.2f", h / w }'; }
 
 expect_windowed_heliora() {
   e2e_wait_window Heliora
@@ -19,12 +25,25 @@ expect_windowed_heliora() {
 e2e_start_xvfb 1024x768x24
 e2e_start_viewer
 expect_windowed_heliora "at start"
+e2e_wait_frame "$E2E_WINDOW"
 
+timeout 5 xdotool windowsize --sync "$E2E_WINDOW" 1024 768 || e2e_fail "cannot resize the window"
+xdotool mousemove 950 700 sleep 0.2 mousedown 3
 e2e_hold_key "$E2E_WINDOW" F1
 e2e_wait_window Orbisca
 e2e_screenshot "$E2E_DIR/question.png"
 e2e_answer_box Orbisca Return
 expect_windowed_heliora "after Yes"
+xdotool mouseup 3  # at 950,700: outside the new window
+px_wait_drawn "$E2E_WINDOW" "$(png new-window)"
+# A drag still on would turn the model by the whole way from 950,700: the
+# pitch by -400 + 107 degrees, to a nearly round ellipse.
+for y in 300 330 360 390 407; do xdotool mousemove 100 "$y"; sleep 0.05; done
+sleep 0.5
+e2e_screenshot "$(png moved)" "$E2E_WINDOW"
+e2e_log "rings' ellipse height / width after the moves: $(ratio "$(png moved)")"
+awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r <= 0.5) }' ||
+  e2e_fail "moves with the button up turned the model: the drag outlived its button"
 
 e2e_hold_key "$E2E_WINDOW" F1
 e2e_click_box_button Orbisca 1 2

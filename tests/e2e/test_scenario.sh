@@ -60,10 +60,11 @@ e2e_answer_box "태양" Return
 e2e_hold_key "$window" F1
 e2e_answer_box Orbisca Return
 expect_heliora "after Yes"
+e2e_wait_frame "$window" 30
 e2e_hold_key "$window" F1
 # A Yes/No question has no Cancel: on Windows Esc leaves it open, and so must
-# our own box. Wine's box follows Windows up to Wine 8 (Debian 12) but closes
-# on Esc from Wine 10 (Debian 13), so the step checks the Linux viewer only.
+# our own box. Wine's box answers it No on Esc (Wine 8.0 on Debian 12 as well
+# as Wine 10 on Debian 13), so the step checks the Linux viewer only.
 if [ "$E2E_WINE" = 0 ]; then
   e2e_box_key Orbisca Escape
   sleep 1

@@ -83,8 +83,10 @@ protected:
     }
 
     // The hit count and the whole hit buffer of one selection pass made as a
-    // pick makes it, with `draw` drawing the frame.
-    static std::vector<GLuint> Selection(int32_t x, int32_t y, bool (*draw)()) {
+    // pick makes it, with `draw` drawing the frame, through a pick window
+    // `width` pixels wide.
+    static std::vector<GLuint> Selection(double x, int32_t y, bool (*draw)(),
+                                         double width = 2.0) {
         GLuint buffer[kHitBufferWords] = {};
         GLint viewport[4];
         glSelectBuffer(kHitBufferWords, buffer);
@@ -93,7 +95,7 @@ protected:
         glPushMatrix();
         glRenderMode(GL_SELECT);
         glLoadIdentity();
-        gluPickMatrix(x, viewport[3] - y, 2.0, 2.0, viewport);
+        gluPickMatrix(x, viewport[3] - y, width, 2.0, viewport);
         gluPerspective(45.0, ViewState.aspect, static_cast<double>(0.1f), 100.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -153,6 +155,12 @@ TEST_F(PickingTest, PickFromListsGivesTheRecordsOfTheDirectPass) {
                                                  return missing;
                                              }();
     }
+    // With the lists emptied, the pick's frame has nothing to hit at the Sun.
+    for (GLuint list = kBodyCount + 1; glIsList(list); ++list) {
+        glNewList(list, GL_COMPILE);
+        glEndList();
+    }
+    EXPECT_EQ(Selection(400, 300, DrawPickScene)[0], 0u) << "the pick drew directly";
 }
 
 // Where two named bodies lie under the cursor, the first record in drawing
@@ -172,26 +180,38 @@ TEST_F(PickingTest, FirstRecordDecidesWhereBodiesOverlap) {
     EXPECT_EQ(fake::Boxes()[0].caption, "태양");
 }
 
-// The pick window is 2 x 2 pixels: a click three pixels beyond the last lit
-// pixel of the Sun's edge misses it, one on that pixel hits it.
+// The pick window is 2 pixels wide: it reaches one pixel either side of the
+// click. The Sun's right edge in its centre row is found to a hundredth of a
+// pixel with a narrow pick window; at some zoom a click 0.6 to 0.9 pixels
+// beyond it must hit the Sun, and at another a click 1.1 to 1.4 pixels beyond
+// it must miss (a window of 1.8 pixels or less would miss the first, one of
+// 2.2 or more would hit the second).
 TEST_F(PickingTest, PickWindowIsTwoPixelsWide) {
     ViewState.animating = 0;
-    ViewState.lighting = 0;
-    ViewState.texturing = 0;
     OrbitAngles.mercury = 90.0;  // out of the Sun's row
-    DrawScene();
-    int32_t x, y;
-    ScreenOfBody(kSunSlot, &x, &y);
-    GLubyte row[800 * 4];
-    glReadPixels(0, 600 - 1 - y, 800, 1, GL_RGBA, GL_UNSIGNED_BYTE, row);
-    int32_t edge = x;
-    while (edge + 1 < 800 && row[4 * (edge + 1)] != 0) ++edge;
-    ASSERT_GT(edge, x + 10);
-    Click(edge + 3, y);
-    EXPECT_TRUE(fake::Boxes().empty());
-    Click(edge, y);
-    ASSERT_EQ(fake::Boxes().size(), 1u);
-    EXPECT_EQ(fake::Boxes()[0].caption, "태양");
+    bool hitChecked = false, missChecked = false;
+    for (float zoom = 1.0f; zoom < 1.5f && !(hitChecked && missChecked); zoom += 0.013f) {
+        ViewState.zoom = zoom;
+        double inside = 400.0, outside = 440.0;
+        while (outside - inside > 0.01) {
+            const double middle = (inside + outside) / 2.0;
+            (Selection(middle, 300, DrawScene, 0.001)[0] > 0 ? inside : outside) = middle;
+        }
+        const int32_t beyond = static_cast<int32_t>(std::ceil(outside));
+        const double gap = beyond - outside;
+        fake::ClearLog();
+        if (!hitChecked && gap >= 0.6 && gap <= 0.9) {
+            Click(beyond, 300);
+            ASSERT_EQ(fake::Boxes().size(), 1u) << "zoom " << zoom << ": window narrower than 2";
+            EXPECT_EQ(fake::Boxes()[0].caption, "태양");
+            hitChecked = true;
+        } else if (!missChecked && gap >= 0.1 && gap <= 0.4) {
+            Click(beyond + 1, 300);
+            EXPECT_TRUE(fake::Boxes().empty()) << "zoom " << zoom << ": window wider than 2";
+            missChecked = true;
+        }
+    }
+    EXPECT_TRUE(hitChecked && missChecked);
 }
 
 // The model turned about its Y and Z axes: picks follow the bodies.
@@ -216,6 +236,13 @@ TEST_F(PickingTest, ClickOnTheSunShowsItsKoreanNameAndFigures) {
     EXPECT_EQ(fake::Boxes()[0].text, kSunText);
     EXPECT_EQ(fake::Boxes()[0].style, MB_OK);
     EXPECT_EQ(fake::Boxes()[0].owner, WindowContext.window);
+    // After F1's close and open the new context has its own pick lists.
+    CloseSceneWindow();
+    ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 0), 1);
+    fake::ClearLog();
+    Click(400, 300);
+    ASSERT_EQ(fake::Boxes().size(), 1u) << "no box after the window was made again";
+    EXPECT_EQ(fake::Boxes()[0].caption, "태양");
 }
 
 TEST_F(PickingTest, ClickOnTheMoonShowsTheEarthsBox) {
@@ -299,8 +326,9 @@ TEST_F(PickingTest, ProjectionIsRestoredAndModelviewLeftCurrent) {
 
 TEST(BodyInfoTest, FirstRecordWithoutANameIsWhatEvenIfANameFollows) {
     fake::Reset();
-    // A nameless record (3 words), then a record naming the Sun.
-    const GLuint hits[kHitBufferWords] = {0, 1, 2, 1, 3, 4, kSunId};
+    // A nameless record (3 words), then the Sun's name: whatever follows a
+    // nameless record is not its name.
+    const GLuint hits[kHitBufferWords] = {0, 1, 2, kSunId};
     ShowBodyInfo(hits);
     const GLuint unknown[kHitBufferWords] = {1, 5, 6, 999};
     ShowBodyInfo(unknown);

@@ -296,6 +296,34 @@ TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
     }
 }
 
+// F1 destroys the window that took a right press; X then tells nobody of the
+// release, and SDL goes on calling the button held. The new window's first
+// move asks the pointer (here SDL's own record: up) and gets the release.
+TEST_F(SdlBackend, ARightPressWhoseWindowIsDestroyedIsReleasedInTheNextWindow) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT, 10, 20);
+    ASSERT_EQ(TakeAll().size(), 1u);
+    for (RenderingContextHandle context : contexts) PlatDeleteContext(context);
+    ASSERT_TRUE(PlatDestroyWindow(windows.back()));
+    contexts.clear();
+    windows.clear();
+    WindowHandle next = OpenWindow();
+    ASSERT_NE(next, nullptr);
+    SDL_Event motion = {};
+    motion.motion.type = SDL_MOUSEMOTION;
+    motion.motion.windowID = SDL_GetWindowID(sdlWindow);
+    motion.motion.state = SDL_BUTTON_RMASK;
+    motion.motion.x = 30;
+    motion.motion.y = 40;
+    SDL_PushEvent(&motion);
+    std::vector<PlatMessage> messages = TakeAll();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].message, WM_RBUTTONUP);
+    EXPECT_EQ(messages[0].window, next);
+    EXPECT_EQ(messages[1].message, WM_MOUSEMOVE);
+    EXPECT_EQ(messages[1].wParam, 0u) << "the button is up";
+}
+
 TEST_F(SdlBackend, DispatchReachesTheClassProcedureOfLiveWindowsOnly) {
     WindowHandle window = OpenWindow();
     ASSERT_NE(window, nullptr);

@@ -142,18 +142,30 @@ TEST_F(LoopTest, PausedPassesDrawTheSameFrameAndSpaceResumesFromTheSameAngles) {
 }
 
 TEST_F(LoopTest, F1SwitchesToFullscreenAndBackKeepingTheViewAndTheAngles) {
+    script[1] = {PlatMessage{nullptr, WM_SIZE, SIZE_RESTORED, PackPoint(300, 500)}};
     script[2] = {Key(WM_KEYDOWN, VK_F1)};
     script[4] = {Key(WM_KEYDOWN, VK_F1)};
     closeAtPass = 6;
     ViewState.yaw = 33.0f;
+    ViewState.lighting = 0;
+    ViewState.texturing = 0;
+    ViewState.filled = 0;
+    ViewState.sphereMode = QuadricSphere;
     EXPECT_EQ(RunMainLoop(), 0);
     auto created = fake::CallsStartingWith("CreateWindowEx");
     ASSERT_EQ(created.size(), 3u);
     EXPECT_EQ(created[1], "CreateWindowEx OpenGL Heliora style=0x86000000 ex=0x40000 0 0 800 600");
-    EXPECT_EQ(created[2], created[0]);  // windowed again, same place and size
+    // Windowed again, at the same place and size whatever size the first had been given.
+    EXPECT_EQ(created[2], created[0]);
+    // (the fake's frame round an 800 x 600 client area)
+    EXPECT_EQ(created[0], "CreateWindowEx OpenGL Heliora style=0x6cf0000 ex=0x40100 0 0 816 639");
+    EXPECT_EQ(ViewState.aspect, 800.0f / 600.0f);
     EXPECT_EQ(ViewState.fullscreen, 0);
     EXPECT_EQ(ViewState.yaw, 33.0f);
-    EXPECT_EQ(ViewState.lighting, 1);
+    EXPECT_EQ(ViewState.lighting, 0);
+    EXPECT_EQ(ViewState.texturing, 0);
+    EXPECT_EQ(ViewState.filled, 0);
+    EXPECT_EQ(ViewState.sphereMode, QuadricSphere);
     EXPECT_EQ(OrbitAngles.earth, 7.0 + 6.0);  // passes 1 to 6 drew; nothing was reset
     EXPECT_FALSE(fake::DisplayModeChanged());
     EXPECT_EQ(fake::CursorCount(), 0);
