@@ -63,8 +63,10 @@ extern "C" void* calloc(size_t count, size_t size) {
 extern "C" void* realloc(void* old, size_t size) {
     long long before = old != nullptr ? static_cast<long long>(malloc_usable_size(old)) : 0;
     void* p = __libc_realloc(old, size);
-    if (p != nullptr) Count(static_cast<long long>(malloc_usable_size(p)) - before);
-    else if (size == 0) Count(-before);
+    if (p != nullptr)
+        Count(static_cast<long long>(malloc_usable_size(p)) - before);
+    else if (size == 0)
+        Count(-before);
     return p;
 }
 extern "C" void free(void* p) {

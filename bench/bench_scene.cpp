@@ -23,8 +23,8 @@ constexpr int kHeight = 600;
 constexpr int kPictureSize = 64;
 constexpr int32_t kSegments = 30;
 
-const float kRadius[kBodyCount] = {0.6f,  0.13f, 0.22f, 0.2f,  0.07f, 0.16f,
-                                   0.3f,  0.25f, 0.23f, 0.21f, 0.2f};
+const float kRadius[kBodyCount] = {0.6f, 0.13f, 0.22f, 0.2f,  0.07f, 0.16f,
+                                   0.3f, 0.25f, 0.23f, 0.21f, 0.2f};
 
 struct MeshVertex {
     float normal[3];
@@ -231,8 +231,16 @@ void BM_ReplayFrame(benchmark::State& state) {
 }
 
 // Argument: 1 MeshSphere, 2 QuadricSphere.
-BENCHMARK(BM_DrawScene)->Arg(MeshSphere)->Arg(QuadricSphere)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ReplayFrame)->Arg(MeshSphere)->Arg(QuadricSphere)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawScene)
+    ->Arg(MeshSphere)
+    ->Arg(QuadricSphere)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ReplayFrame)
+    ->Arg(MeshSphere)
+    ->Arg(QuadricSphere)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

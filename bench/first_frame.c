@@ -29,7 +29,8 @@ static Window FindViewer(Display* display) {
         char* name = NULL;
         XWindowAttributes attributes;
         if (XFetchName(display, children[i], &name) && name != NULL &&
-            strcmp(name, "Heliora") == 0 && XGetWindowAttributes(display, children[i], &attributes) &&
+            strcmp(name, "Heliora") == 0 &&
+            XGetWindowAttributes(display, children[i], &attributes) &&
             attributes.map_state == IsViewable)
             found = children[i];
         if (name != NULL) XFree(name);
@@ -58,7 +59,7 @@ static int CentreIsBright(Display* display, Window window) {
 static int IgnoreErrors(Display* display, XErrorEvent* error) {
     (void)display;
     (void)error;
-    return 0;  /* a window may vanish between the query and the read */
+    return 0; /* a window may vanish between the query and the read */
 }
 
 int main(int argc, char** argv) {

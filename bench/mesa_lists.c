@@ -24,55 +24,66 @@
 #include <stdlib.h>
 #include <string.h>
 int main(int argc, char** argv) {
-  int lists = argc > 1 ? atoi(argv[1]) : 11, select = argc > 2 ? atoi(argv[2]) : 1;
-  int picks = argc > 3 ? atoi(argv[3]) : 5;
-  const char* kind = argc > 4 ? argv[4] : "strip";
-  PFNEGLGETPLATFORMDISPLAYEXTPROC get =
-      (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
-  EGLDisplay d = get(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, NULL);
-  EGLint major, minor, n;
-  if (!eglInitialize(d, &major, &minor)) return 2;
-  eglBindAPI(EGL_OPENGL_API);
-  const EGLint a[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
-  EGLConfig c;
-  if (!eglChooseConfig(d, a, &c, 1, &n) || n < 1) return 3;
-  const EGLint s[] = {EGL_WIDTH, 64, EGL_HEIGHT, 64, EGL_NONE};
-  EGLSurface surf = eglCreatePbufferSurface(d, c, s);
-  EGLContext ctx = eglCreateContext(d, c, EGL_NO_CONTEXT, NULL);
-  if (!eglMakeCurrent(d, surf, surf, ctx)) return 4;
-  GLuint base = glGenLists(lists);
-  GLUquadric* q = gluNewQuadric();
-  gluQuadricNormals(q, GLU_SMOOTH);
-  gluQuadricTexture(q, GL_TRUE);
-  for (int i = 0; i < lists; ++i) {
-    glNewList(base + i, GL_COMPILE);
-    if (strcmp(kind, "sphere") == 0) {
-      gluSphere(q, 0.5, 30, 30);
-    } else if (strcmp(kind, "loop") == 0) {
-      glBegin(GL_LINE_LOOP);
-      for (int k = 0; k < 360; ++k) glVertex3f(k / 360.0f - 0.5f, 0, (k & 1) * 0.1f);
-      glEnd();
-    } else {
-      glBegin(GL_TRIANGLE_STRIP);
-      for (int k = 0; k < 200; ++k) {
-        glNormal3f(0, 0, 1); glTexCoord2f(k / 200.0f, 0); glVertex3f(k / 200.0f - 0.5f, (k & 1) * 0.1f, 0);
-      }
-      glEnd();
+    int lists = argc > 1 ? atoi(argv[1]) : 11, select = argc > 2 ? atoi(argv[2]) : 1;
+    int picks = argc > 3 ? atoi(argv[3]) : 5;
+    const char* kind = argc > 4 ? argv[4] : "strip";
+    PFNEGLGETPLATFORMDISPLAYEXTPROC get =
+        (PFNEGLGETPLATFORMDISPLAYEXTPROC)eglGetProcAddress("eglGetPlatformDisplayEXT");
+    EGLDisplay d = get(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, NULL);
+    EGLint major, minor, n;
+    if (!eglInitialize(d, &major, &minor)) return 2;
+    eglBindAPI(EGL_OPENGL_API);
+    const EGLint a[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                        EGL_NONE};
+    EGLConfig c;
+    if (!eglChooseConfig(d, a, &c, 1, &n) || n < 1) return 3;
+    const EGLint s[] = {EGL_WIDTH, 64, EGL_HEIGHT, 64, EGL_NONE};
+    EGLSurface surf = eglCreatePbufferSurface(d, c, s);
+    EGLContext ctx = eglCreateContext(d, c, EGL_NO_CONTEXT, NULL);
+    if (!eglMakeCurrent(d, surf, surf, ctx)) return 4;
+    GLuint base = glGenLists(lists);
+    GLUquadric* q = gluNewQuadric();
+    gluQuadricNormals(q, GLU_SMOOTH);
+    gluQuadricTexture(q, GL_TRUE);
+    for (int i = 0; i < lists; ++i) {
+        glNewList(base + i, GL_COMPILE);
+        if (strcmp(kind, "sphere") == 0) {
+            gluSphere(q, 0.5, 30, 30);
+        } else if (strcmp(kind, "loop") == 0) {
+            glBegin(GL_LINE_LOOP);
+            for (int k = 0; k < 360; ++k) glVertex3f(k / 360.0f - 0.5f, 0, (k & 1) * 0.1f);
+            glEnd();
+        } else {
+            glBegin(GL_TRIANGLE_STRIP);
+            for (int k = 0; k < 200; ++k) {
+                glNormal3f(0, 0, 1);
+                glTexCoord2f(k / 200.0f, 0);
+                glVertex3f(k / 200.0f - 0.5f, (k & 1) * 0.1f, 0);
+            }
+            glEnd();
+        }
+        glEndList();
     }
-    glEndList();
-  }
-  gluDeleteQuadric(q);
-  GLuint buffer[512];
-  for (int pick = 0; pick < picks; ++pick) {
-    if (select) { glSelectBuffer(512, buffer); glRenderMode(GL_SELECT); glInitNames(); glPushName(0); }
-    for (int i = 0; i < lists; ++i) { if (select) glLoadName(i + 1); glCallList(base + i); }
-    if (select) printf("hits %d\n", glRenderMode(GL_RENDER));
-  }
-  glDeleteLists(base, lists);
-  eglMakeCurrent(d, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-  eglDestroyContext(d, ctx);
-  eglDestroySurface(d, surf);
-  /* The display stays initialised, as in the tests, so the driver stays
-     loaded and the leak report can name it. */
-  return 0;
+    gluDeleteQuadric(q);
+    GLuint buffer[512];
+    for (int pick = 0; pick < picks; ++pick) {
+        if (select) {
+            glSelectBuffer(512, buffer);
+            glRenderMode(GL_SELECT);
+            glInitNames();
+            glPushName(0);
+        }
+        for (int i = 0; i < lists; ++i) {
+            if (select) glLoadName(i + 1);
+            glCallList(base + i);
+        }
+        if (select) printf("hits %d\n", glRenderMode(GL_RENDER));
+    }
+    glDeleteLists(base, lists);
+    eglMakeCurrent(d, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(d, ctx);
+    eglDestroySurface(d, surf);
+    /* The display stays initialised, as in the tests, so the driver stays
+       loaded and the leak report can name it. */
+    return 0;
 }

@@ -88,8 +88,8 @@ void SDL_Delay(uint32_t milliseconds) {
 void* SDL_CreateWindow(const char* title, int x, int y, int w, int h, uint32_t flags) {
     static void* real;
     static int done;
-    void* window = ((CreateWindowFunction)real_function(&real, "SDL_CreateWindow"))(
-        title, x, y, w, h, flags);
+    void* window =
+        ((CreateWindowFunction)real_function(&real, "SDL_CreateWindow"))(title, x, y, w, h, flags);
     mark(&done, "window");
     return window;
 }
@@ -97,8 +97,7 @@ void* SDL_CreateWindow(const char* title, int x, int y, int w, int h, uint32_t f
 void* SDL_GL_CreateContext(void* window) {
     static void* real;
     static int done;
-    void* context =
-        ((CreateContextFunction)real_function(&real, "SDL_GL_CreateContext"))(window);
+    void* context = ((CreateContextFunction)real_function(&real, "SDL_GL_CreateContext"))(window);
     mark(&done, "context");
     return context;
 }

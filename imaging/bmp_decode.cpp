@@ -2,9 +2,9 @@
 // is one this reader converts and that its sizes and pixel data fit, then
 // allocates the output and the record (two malloc blocks) and converts the
 // pixels straight into the output, with no full-size intermediate.
-#include <cstdlib>
-
 #include "imaging/bmp_decode.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -15,10 +15,14 @@ bool CompressionBelongsToBitCount(uint16_t bitCount, uint32_t compression) {
         case BI_RGB:
             return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 ||
                    bitCount == 24 || bitCount == 32;
-        case BI_RLE8: return bitCount == 8;
-        case BI_RLE4: return bitCount == 4;
-        case BI_BITFIELDS: return bitCount == 16 || bitCount == 32;
-        default: return false;
+        case BI_RLE8:
+            return bitCount == 8;
+        case BI_RLE4:
+            return bitCount == 4;
+        case BI_BITFIELDS:
+            return bitCount == 16 || bitCount == 32;
+        default:
+            return false;
     }
 }
 
@@ -105,16 +109,19 @@ BmpDecodeResult Failed(BmpFailure failure, const char* detail) {
 
 const char* BmpFailureText(BmpFailure failure) {
     switch (failure) {
-        case kBmpSuccess: return "";
-        case kBmpOutOfMemory: return "Out of memory.";
-        case kBmpUnknownFormat: return "Unknown DIB file format.";
-        case kBmpConversionError: break;
+        case kBmpSuccess:
+            return "";
+        case kBmpOutOfMemory:
+            return "Out of memory.";
+        case kBmpUnknownFormat:
+            return "Unknown DIB file format.";
+        case kBmpConversionError:
+            break;
     }
     return "Image file conversion error.";
 }
 
-BmpDecodeResult DecodeBmpBytes(const unsigned char* bytes, size_t length,
-                               uint64_t maxOutputBytes) {
+BmpDecodeResult DecodeBmpBytes(const unsigned char* bytes, size_t length, uint64_t maxOutputBytes) {
     DibSource source;
     BmpFailure failure = kBmpSuccess;
     const char* detail = "";

@@ -110,12 +110,12 @@ struct NormalisedDibInfo {
 
 // Where the pixels are and what the normalised header does not carry.
 struct DibSource {
-    uint32_t sourceHeaderSize;       // 12 or 40
-    size_t pixelOffset;              // from the start of the file
-    bool pixelOffsetKnown;           // given by the file header
-    uint16_t usableColours;          // colour entries present in the file, at most colourCount
-    bool hasMasks;                   // BI_BITFIELDS: masks follow the 40-byte header
-    uint32_t masks[3];               // red, green, blue
+    uint32_t sourceHeaderSize;  // 12 or 40
+    size_t pixelOffset;         // from the start of the file
+    bool pixelOffsetKnown;      // given by the file header
+    uint16_t usableColours;     // colour entries present in the file, at most colourCount
+    bool hasMasks;              // BI_BITFIELDS: masks follow the 40-byte header
+    uint32_t masks[3];          // red, green, blue
 };
 
 // ---- Outcome ------------------------------------------------------------------
@@ -148,8 +148,7 @@ constexpr uint64_t kMaxOutputBytes = 0x7FFFFFFFu;
 // Decodes a whole BMP or bare DIB held in memory into a new ImageRecord (two
 // malloc blocks). Never reads outside [bytes, bytes + length). A picture whose
 // output would exceed `maxOutputBytes` is refused as a conversion error.
-BmpDecodeResult DecodeBmpBytes(const unsigned char* bytes, size_t length,
-                               uint64_t maxOutputBytes);
+BmpDecodeResult DecodeBmpBytes(const unsigned char* bytes, size_t length, uint64_t maxOutputBytes);
 
 // Reads the headers (and colour table and masks) of the file in `bytes` into a
 // new NormalisedDibInfo and `source`. On failure returns null and sets

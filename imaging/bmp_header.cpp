@@ -21,10 +21,14 @@ constexpr uint32_t kLargestColourCount = 0xFFFF;
 
 uint16_t ColoursForBitCount(uint16_t bitCount) {
     switch (bitCount) {
-        case 1: return 2;
-        case 4: return 16;
-        case 8: return 256;
-        default: return 0;
+        case 1:
+            return 2;
+        case 4:
+            return 16;
+        case 8:
+            return 256;
+        default:
+            return 0;
     }
 }
 
@@ -36,8 +40,8 @@ bool HasFileHeader(const unsigned char* bytes, size_t length) {
 // the 32 bits of the header field (wrapping, never overflowing, for headers
 // whose sizes are absurd; those pictures are refused later anyway).
 uint32_t DefaultImageSize(const DibInfoHeader* header) {
-    uint64_t rowBytes = (static_cast<uint64_t>(static_cast<uint32_t>(header->width)) *
-                         header->bitCount + 7) / 8;
+    uint64_t rowBytes =
+        (static_cast<uint64_t>(static_cast<uint32_t>(header->width)) * header->bitCount + 7) / 8;
     return static_cast<uint32_t>(rowBytes) * static_cast<uint32_t>(header->height);
 }
 
@@ -128,8 +132,8 @@ NormalisedDibInfo* AllocateInfo(uint16_t colourCount) {
     memset(block, 0, bytes);
     NormalisedDibInfo* info = static_cast<NormalisedDibInfo*>(block);
     info->colourCount = colourCount;
-    info->colours = reinterpret_cast<RgbQuad*>(static_cast<unsigned char*>(block) +
-                                               sizeof(NormalisedDibInfo));
+    info->colours =
+        reinterpret_cast<RgbQuad*>(static_cast<unsigned char*>(block) + sizeof(NormalisedDibInfo));
     return info;
 }
 
@@ -149,8 +153,8 @@ bool FillDescription(ByteCursor* cursor, size_t headerStart, uint32_t headerSize
     // room for masks: those files keep the default 5-5-5 or 8-8-8 layout.
     size_t maskBytes = 0;
     size_t afterHeader = cursor->position;
-    bool roomForMasks = !source->pixelOffsetKnown ||
-                        source->pixelOffset >= afterHeader + kBitfieldMasksSize;
+    bool roomForMasks =
+        !source->pixelOffsetKnown || source->pixelOffset >= afterHeader + kBitfieldMasksSize;
     if (!core && info->header.compression == BI_BITFIELDS && roomForMasks) {
         if (!ReadMasks(cursor, source)) {
             *detail = "the file ends inside the colour masks that follow its header";
@@ -185,7 +189,8 @@ uint16_t CountColourEntries(const unsigned char* header, size_t available) {
     uint16_t bitCount;
     if (!CursorReadU32(&cursor, &headerSize)) return 0;
     if (headerSize == kCoreHeaderSize) {
-        if (!CursorSeek(&cursor, kCoreBitCountField) || !CursorReadU16(&cursor, &bitCount)) return 0;
+        if (!CursorSeek(&cursor, kCoreBitCountField) || !CursorReadU16(&cursor, &bitCount))
+            return 0;
         return ColoursForBitCount(bitCount);
     }
     uint32_t coloursUsed;

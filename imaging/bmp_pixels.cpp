@@ -93,9 +93,12 @@ inline void PutLastEntry(unsigned char* out, const uint8_t* entry) { memcpy(out,
 
 inline uint8_t IndexAt(const unsigned char* row, int32_t x, int bitCount) {
     switch (bitCount) {
-        case 1: return (row[x >> 3] >> (7 - (x & 7))) & 0x1;
-        case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-        default: return row[x];
+        case 1:
+            return (row[x >> 3] >> (7 - (x & 7))) & 0x1;
+        case 4:
+            return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
+        default:
+            return row[x];
     }
 }
 
@@ -132,7 +135,7 @@ constexpr int32_t kPixelsPerShuffle = 4;
 constexpr int32_t kPixelsUnder16Bytes = 6;  // 16 bytes reach into the sixth pixel
 
 __attribute__((target("ssse3"))) int32_t Convert24RowShuffled(const unsigned char* row,
-                                                               int32_t width, unsigned char* out) {
+                                                              int32_t width, unsigned char* out) {
     int32_t x = 0;
     for (; x + kPixelsUnder16Bytes <= width; x += kPixelsPerShuffle) {
         Bytes16 pixels;

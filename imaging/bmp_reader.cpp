@@ -14,9 +14,7 @@ constexpr char kOpenFailurePrefix[] = "Failed to open DIB file ";
 constexpr char kOpenFailureSuffix[] = ".\n";
 constexpr char kElision[] = "...";
 
-void ShowReadFailure(const char* text) {
-    PlatMessageBox(PlatGetFocus(), text, "Error", MB_OK);
-}
+void ShowReadFailure(const char* text) { PlatMessageBox(PlatGetFocus(), text, "Error", MB_OK); }
 
 bool IsUtf8Continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -34,8 +32,7 @@ void FormatOpenFailure(const char* path, char (&text)[kOpenFailureTextSize]) {
     }
     const char* tail = path + pathLength - (kRoomForPath - (sizeof kElision - 1));
     while (*tail != '\0' && IsUtf8Continuation(static_cast<unsigned char>(*tail))) ++tail;
-    snprintf(text, sizeof text, "%s%s%s%s", kOpenFailurePrefix, kElision, tail,
-             kOpenFailureSuffix);
+    snprintf(text, sizeof text, "%s%s%s%s", kOpenFailurePrefix, kElision, tail, kOpenFailureSuffix);
 }
 
 struct MappedFile {

@@ -48,7 +48,8 @@ bool Fail(RunLengthState* state, const char* why) {
 // How many of `count` pixels at the current position land inside the row;
 // false for pixels above the last row.
 bool RunStart(RunLengthState* state, uint32_t count, uint32_t* inside) {
-    if (state->y >= state->height) return Fail(state, "its run-length data has pixels past the last row");
+    if (state->y >= state->height)
+        return Fail(state, "its run-length data has pixels past the last row");
     uint32_t room = state->width - state->x;
     *inside = count < room ? count : room;
     return true;
@@ -131,9 +132,14 @@ BmpFailure ConvertRunLength(const NormalisedDibInfo* info, const DibSource* sour
                             ByteCursor* file, unsigned char* output, const char** detail) {
     IndexPalette palette;
     BuildIndexPalette(info, &palette);
-    RunLengthState state{output, &palette, info->header.bitCount,
+    RunLengthState state{output,
+                         &palette,
+                         info->header.bitCount,
                          static_cast<uint32_t>(info->header.width),
-                         static_cast<uint32_t>(info->header.height), 0, 0, detail};
+                         static_cast<uint32_t>(info->header.height),
+                         0,
+                         0,
+                         detail};
     if (!CursorSeek(file, source->pixelOffset)) {
         *detail = "its pixel data would start past the end of the file";
         return kBmpConversionError;

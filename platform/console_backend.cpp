@@ -55,7 +55,9 @@ int32_t PlatShowCursor(bool) { return 0; }
 DeviceContextHandle PlatGetDC(WindowHandle) { return nullptr; }
 bool PlatReleaseDC(WindowHandle, DeviceContextHandle) { return false; }
 int32_t PlatChoosePixelFormat(DeviceContextHandle, const PixelFormatDescriptor*) { return 0; }
-bool PlatSetPixelFormat(DeviceContextHandle, int32_t, const PixelFormatDescriptor*) { return false; }
+bool PlatSetPixelFormat(DeviceContextHandle, int32_t, const PixelFormatDescriptor*) {
+    return false;
+}
 RenderingContextHandle PlatCreateContext(DeviceContextHandle) { return nullptr; }
 bool PlatMakeCurrent(DeviceContextHandle, RenderingContextHandle) { return false; }
 bool PlatDeleteContext(RenderingContextHandle) { return false; }

@@ -109,9 +109,19 @@ void EnsureDisplay() {
     if (display == EGL_NO_DISPLAY) Die("no surfaceless display");
     EGLint major, minor;
     if (!eglInitialize(display, &major, &minor)) Die("eglInitialize failed");
-    const EGLint attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RED_SIZE, 8,
-                                 EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 16,
-                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    const EGLint attributes[] = {EGL_SURFACE_TYPE,
+                                 EGL_PBUFFER_BIT,
+                                 EGL_RED_SIZE,
+                                 8,
+                                 EGL_GREEN_SIZE,
+                                 8,
+                                 EGL_BLUE_SIZE,
+                                 8,
+                                 EGL_DEPTH_SIZE,
+                                 16,
+                                 EGL_RENDERABLE_TYPE,
+                                 EGL_OPENGL_BIT,
+                                 EGL_NONE};
     EGLint count = 0;
     if (!eglChooseConfig(display, attributes, &config, 1, &count) || count < 1)
         Die("no pbuffer configuration");
@@ -264,8 +274,8 @@ bool PlatAdjustWindowRectEx(Rect* rect, uint32_t style, bool, uint32_t exStyle) 
 }
 
 WindowHandle PlatCreateWindowEx(uint32_t exStyle, const char* className, const char* title,
-                                uint32_t style, int32_t x, int32_t y, int32_t width,
-                                int32_t height, WindowHandle, InstanceHandle) {
+                                uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
+                                WindowHandle, InstanceHandle) {
     std::string name = className ? className : "";
     Log("CreateWindowEx " + name + " " + (title ? title : "") + " style=" + Hex(style) +
         " ex=" + Hex(exStyle) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
@@ -273,8 +283,8 @@ WindowHandle PlatCreateWindowEx(uint32_t exStyle, const char* className, const c
     if (ShouldFail("CreateWindowEx") || state.classes.count(name) == 0) return nullptr;
     int32_t frameWidth = (style & WS_POPUP) ? 0 : 2 * kFrameSide;
     int32_t frameHeight = (style & WS_POPUP) ? 0 : kFrameTop + kFrameSide;
-    PlatWindow_* window = new PlatWindow_{name, state.classes[name], width - frameWidth,
-                                          height - frameHeight, style, false};
+    PlatWindow_* window = new PlatWindow_{
+        name, state.classes[name], width - frameWidth, height - frameHeight, style, false};
     state.windows.push_back(window);
     state.lastWindow = window;
     return window;
@@ -363,16 +373,14 @@ int32_t PlatChoosePixelFormat(DeviceContextHandle deviceContext,
 
 bool PlatSetPixelFormat(DeviceContextHandle deviceContext, int32_t index,
                         const PixelFormatDescriptor* request) {
-    Log("SetPixelFormat " + std::to_string(index) + " bits=" +
-        std::to_string(request->cColorBits));
+    Log("SetPixelFormat " + std::to_string(index) + " bits=" + std::to_string(request->cColorBits));
     if (ShouldFail("SetPixelFormat")) return false;
     return Holds(state.deviceContexts, deviceContext) && index == 1;
 }
 
 RenderingContextHandle PlatCreateContext(DeviceContextHandle deviceContext) {
     Log("CreateContext");
-    if (ShouldFail("CreateContext") || !Holds(state.deviceContexts, deviceContext))
-        return nullptr;
+    if (ShouldFail("CreateContext") || !Holds(state.deviceContexts, deviceContext)) return nullptr;
     EnsureDisplay();
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
     if (context == EGL_NO_CONTEXT) Die("eglCreateContext failed");
@@ -382,13 +390,11 @@ RenderingContextHandle PlatCreateContext(DeviceContextHandle deviceContext) {
 }
 
 bool PlatMakeCurrent(DeviceContextHandle deviceContext, RenderingContextHandle context) {
-    Log(deviceContext == nullptr && context == nullptr ? "MakeCurrent null null"
-                                                       : "MakeCurrent");
+    Log(deviceContext == nullptr && context == nullptr ? "MakeCurrent null null" : "MakeCurrent");
     if (ShouldFail("MakeCurrent")) return false;
     if (deviceContext == nullptr && context == nullptr) {
         if (display == EGL_NO_DISPLAY) return true;
-        return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) ==
-               EGL_TRUE;
+        return eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT) == EGL_TRUE;
     }
     if (!Holds(state.deviceContexts, deviceContext) || !Holds(state.contexts, context))
         return false;
@@ -411,8 +417,7 @@ bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
 
 // ---- Message boxes -----------------------------------------------------------
 
-int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
-                       uint32_t style) {
+int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style) {
     Log(std::string("MessageBox ") + (caption ? caption : ""));
     state.boxes.push_back(
         fake::RecordedBox{owner, text ? text : "", caption ? caption : "", style});

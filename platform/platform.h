@@ -23,8 +23,8 @@ typedef struct PlatCursor_* CursorHandle;
 typedef struct PlatFile_* FileHandle;
 typedef struct PlatFileMapping_* FileMappingHandle;
 
-typedef intptr_t (*WindowProcedure)(WindowHandle window, uint32_t message,
-                                    uintptr_t wParam, intptr_t lParam);
+typedef intptr_t (*WindowProcedure)(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                    intptr_t lParam);
 
 // ---- Messages ---------------------------------------------------------------
 struct PlatMessage {
@@ -87,11 +87,12 @@ constexpr uintptr_t SIZE_MAXIMIZED = 2;
 // when that window was destroyed meanwhile, the release comes, at the latest,
 // to the window the pointer next moves in, before that move).
 constexpr intptr_t PackPoint(uint16_t low, uint16_t high) {
-    return static_cast<intptr_t>(static_cast<uint32_t>(low) |
-                                 (static_cast<uint32_t>(high) << 16));
+    return static_cast<intptr_t>(static_cast<uint32_t>(low) | (static_cast<uint32_t>(high) << 16));
 }
 constexpr uint16_t LowHalf(intptr_t lParam) { return static_cast<uint16_t>(lParam & 0xFFFF); }
-constexpr uint16_t HighHalf(intptr_t lParam) { return static_cast<uint16_t>((lParam >> 16) & 0xFFFF); }
+constexpr uint16_t HighHalf(intptr_t lParam) {
+    return static_cast<uint16_t>((lParam >> 16) & 0xFFFF);
+}
 
 // Takes one pending message for any window of this thread without waiting.
 // Returns false when none is pending. Input that arrived since the last call
@@ -162,8 +163,8 @@ bool PlatAdjustWindowRectEx(Rect* rect, uint32_t style, bool hasMenu, uint32_t e
 // that mode. Null on failure (unknown class, no display). Messages for the
 // window go to its class's procedure.
 WindowHandle PlatCreateWindowEx(uint32_t exStyle, const char* className, const char* title,
-                                uint32_t style, int32_t x, int32_t y, int32_t width,
-                                int32_t height, WindowHandle parent, InstanceHandle instance);
+                                uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
+                                WindowHandle parent, InstanceHandle instance);
 bool PlatShowWindow(WindowHandle window, int32_t showCommand);
 bool PlatSetForegroundWindow(WindowHandle window);
 // Gives the window the keyboard focus; returns the window that had it.
@@ -261,8 +262,7 @@ constexpr int32_t IDNO = 7;
 // close button does nothing until the box is gone. Where no box can be
 // shown, the caption and text go to standard error and the answer is IDOK
 // (for MB_YESNO: IDNO, the cautious answer).
-int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
-                       uint32_t style);
+int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style);
 
 // ---- Files -------------------------------------------------------------------
 // One thread: the file and view operations keep no locks, so they are all

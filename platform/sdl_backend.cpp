@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -620,8 +620,8 @@ Uint32 WindowFlags(uint32_t style) {
     return flags;
 }
 
-SDL_Window* CreateSdlWindow(const char* title, uint32_t style, int32_t x, int32_t y,
-                            int32_t width, int32_t height) {
+SDL_Window* CreateSdlWindow(const char* title, uint32_t style, int32_t x, int32_t y, int32_t width,
+                            int32_t height) {
     SetWindowGlAttributes();
     Uint32 flags = WindowFlags(style);
     SDL_Window* window =
@@ -698,17 +698,17 @@ bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
         return true;
     SDL_Rect bounds;
     if (SDL_GetDisplayBounds(display, &bounds) != 0) return false;
-    SDL_Window* holder = SDL_CreateWindow(
-        "", bounds.x, bounds.y, mode.w, mode.h,
-        SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_SKIP_TASKBAR);
+    SDL_Window* holder = SDL_CreateWindow("", bounds.x, bounds.y, mode.w, mode.h,
+                                          SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS |
+                                              SDL_WINDOW_FULLSCREEN | SDL_WINDOW_SKIP_TASKBAR);
     if (holder == nullptr) return false;
     SDL_SetWindowDisplayMode(holder, &mode);
     SDL_ClearError();
     SDL_ShowWindow(holder);  // sets the mode, or fails to without saying so
     if (!DisplayIsInMode(display, static_cast<uint32_t>(mode.w), static_cast<uint32_t>(mode.h))) {
         const char* reason = SDL_GetError();
-        fprintf(stderr, "heliora: the display did not take the %d x %d mode%s%s.\n", mode.w,
-                mode.h, *reason != '\0' ? ": " : "", reason);
+        fprintf(stderr, "heliora: the display did not take the %d x %d mode%s%s.\n", mode.w, mode.h,
+                *reason != '\0' ? ": " : "", reason);
         SDL_DestroyWindow(holder);
         return false;
     }
@@ -805,8 +805,7 @@ bool IsYesNo(uint32_t style) {
 }
 
 constexpr SDL_MessageBoxButtonData kOkButtons[] = {
-    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
-     "OK"},
+    {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK, "OK"},
 };
 // A Yes/No question has no Cancel button, so Esc does not answer it.
 constexpr SDL_MessageBoxButtonData kYesNoButtons[] = {
@@ -850,8 +849,7 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
     if (message == nullptr) return 0;
     SdlWindow* window = LiveWindow(message->window);
     if (window == nullptr || window->procedure == nullptr) return 0;
-    return window->procedure(message->window, message->message, message->wParam,
-                             message->lParam);
+    return window->procedure(message->window, message->message, message->wParam, message->lParam);
 }
 
 void PlatPostQuitMessage(int32_t exitCode) {
@@ -907,9 +905,9 @@ bool PlatUnregisterClass(const char* className, InstanceHandle) {
 // client area gets exactly the size the caller asked for.
 bool PlatAdjustWindowRectEx(Rect* rect, uint32_t, bool, uint32_t) { return rect != nullptr; }
 
-WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* title,
-                                uint32_t style, int32_t x, int32_t y, int32_t width,
-                                int32_t height, WindowHandle, InstanceHandle) {
+WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* title, uint32_t style,
+                                int32_t x, int32_t y, int32_t width, int32_t height, WindowHandle,
+                                InstanceHandle) {
     WindowClassEntry* entry = FindClass(className);
     if (entry == nullptr) {
         fprintf(stderr, "heliora: cannot open a window: no window class \"%s\".\n",
@@ -924,9 +922,8 @@ WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* tit
     SDL_Window* sdlWindow = CreateSdlWindow(title, style, x, y, width, height);
     if (sdlWindow == nullptr) return nullptr;
 
-    SdlWindow* window =
-        new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
-                      kWindowsAreDoubleBuffered, false};
+    SdlWindow* window = new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
+                                      kWindowsAreDoubleBuffered, false};
     state.windows.push_back(window);
     state.deviceContexts.push_back(new SdlDeviceContext{window});
     return HandleOf(window);
@@ -1076,8 +1073,7 @@ bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
 
 // ---- Message boxes ----------------------------------------------------------------------
 
-int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
-                       uint32_t style) {
+int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style) {
     const char* shownText = text != nullptr ? text : "";
     const char* shownCaption = caption != nullptr ? caption : "Error";
     int answer = -1;

@@ -12,8 +12,8 @@
 // (asked for at the first paced swap, given back at exit), since Windows'
 // default 15.6 ms ticks would stretch each wait to about 31 ms. With vertical
 // sync that wait is already spent in the swap.
-#include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/platform.h"
 #include "platform/win32_text.h"
 
 // After the contract: its constants share their names with these headers'
@@ -22,9 +22,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <windows.h>
-#include <mmsystem.h>
 #include <GL/gl.h>
+#include <mmsystem.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +45,8 @@ constexpr UINT kTimerResolutionMilliseconds = 1;
 
 struct BackendState {
     std::vector<ClassEntry> classes;
-    MSG lastMessage = {};  // the one PlatPeekMessage took last, with its time and point
-    bool vsync = false;    // the current context's driver granted a swap interval
+    MSG lastMessage = {};           // the one PlatPeekMessage took last, with its time and point
+    bool vsync = false;             // the current context's driver granted a swap interval
     LONGLONG counterFrequency = 0;  // performance-counter ticks a second, once pacing began
     LONGLONG lastSwap = 0;          // performance counter after the last paced swap
 };
@@ -245,13 +245,13 @@ bool PlatAdjustWindowRectEx(Rect* rect, uint32_t style, bool hasMenu, uint32_t e
 }
 
 WindowHandle PlatCreateWindowEx(uint32_t exStyle, const char* className, const char* title,
-                                uint32_t style, int32_t x, int32_t y, int32_t width,
-                                int32_t height, WindowHandle parent, InstanceHandle instance) {
+                                uint32_t style, int32_t x, int32_t y, int32_t width, int32_t height,
+                                WindowHandle parent, InstanceHandle instance) {
     std::wstring wideClass = win32_text::Wide(className);
     std::wstring wideTitle = win32_text::Wide(title);
-    HWND window = CreateWindowExW(exStyle, wideClass.c_str(), wideTitle.c_str(), style, x, y,
-                                  width, height, Hwnd(parent), nullptr,
-                                  reinterpret_cast<HINSTANCE>(instance), nullptr);
+    HWND window =
+        CreateWindowExW(exStyle, wideClass.c_str(), wideTitle.c_str(), style, x, y, width, height,
+                        Hwnd(parent), nullptr, reinterpret_cast<HINSTANCE>(instance), nullptr);
     if (window == nullptr)
         fprintf(stderr, "heliora: cannot open a window (Windows error %lu).\n", GetLastError());
     return Handle(window);
@@ -263,9 +263,7 @@ bool PlatShowWindow(WindowHandle window, int32_t showCommand) {
     return IsWindow(Hwnd(window)) != 0;
 }
 
-bool PlatSetForegroundWindow(WindowHandle window) {
-    return SetForegroundWindow(Hwnd(window)) != 0;
-}
+bool PlatSetForegroundWindow(WindowHandle window) { return SetForegroundWindow(Hwnd(window)) != 0; }
 
 WindowHandle PlatSetFocus(WindowHandle window) { return Handle(SetFocus(Hwnd(window))); }
 
@@ -337,8 +335,7 @@ bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
 
 // ---- Message boxes ----------------------------------------------------------------------
 
-int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption,
-                       uint32_t style) {
+int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style) {
     const char* shownCaption = caption != nullptr ? caption : "Error";
     std::wstring wideText = win32_text::Wide(text);
     std::wstring wideCaption = win32_text::Wide(shownCaption);

@@ -114,17 +114,17 @@ namespace {
 // The file a path finally names: an existing file is opened, following every
 // link, and asked for its own path; a path that names nothing yet is kept.
 std::wstring FinalFile(const std::wstring& path) {
-    HANDLE existing = CreateFileW(path.c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE existing =
+        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (existing == INVALID_HANDLE_VALUE) return path;
     std::wstring final(MAX_PATH, L'\0');
-    DWORD length = GetFinalPathNameByHandleW(existing, final.data(),
-                                             static_cast<DWORD>(final.size()), 0);
+    DWORD length =
+        GetFinalPathNameByHandleW(existing, final.data(), static_cast<DWORD>(final.size()), 0);
     if (length >= final.size()) {
         final.resize(length);
-        length = GetFinalPathNameByHandleW(existing, final.data(),
-                                           static_cast<DWORD>(final.size()), 0);
+        length =
+            GetFinalPathNameByHandleW(existing, final.data(), static_cast<DWORD>(final.size()), 0);
     }
     CloseHandle(existing);
     if (length == 0 || length >= final.size()) return path;

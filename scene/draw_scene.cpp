@@ -38,7 +38,7 @@ struct RingRadii {
 // Orbit rings by body slot, a hundredth of a unit wide and starting on the
 // orbit; the Moon's ring is measured from the Earth. The Sun has none.
 constexpr RingRadii kOrbitRings[kBodyCount] = {
-    {0.0, 0.0}, {1.0, 1.01}, {1.5, 1.51}, {2.2, 2.21}, {0.4, 0.41}, {3.0, 3.01},
+    {0.0, 0.0},  {1.0, 1.01}, {1.5, 1.51}, {2.2, 2.21}, {0.4, 0.41}, {3.0, 3.01},
     {3.8, 3.81}, {4.6, 4.61}, {5.4, 5.41}, {6.2, 6.21}, {7.0, 7.01},
 };
 constexpr RingRadii kSaturnRing = {0.29, 0.39};

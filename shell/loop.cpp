@@ -102,8 +102,7 @@ int32_t RunMainLoop() {
     return static_cast<int32_t>(message.wParam);
 }
 
-intptr_t SceneWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
-                         intptr_t lParam) {
+intptr_t SceneWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     switch (message) {
         case WM_SYSCOMMAND:
             // Neither the screen saver nor monitor power-saving may start while we run.

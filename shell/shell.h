@@ -58,8 +58,7 @@ extern PixelFormatDescriptor scenePixelFormat;
 // Opens the window and runs the loop; returns the process exit code.
 int32_t RunMainLoop();
 // The scene window's procedure.
-intptr_t SceneWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
-                         intptr_t lParam);
+intptr_t SceneWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // 1 when the window and its context are ready and current; 0 after telling the
 // user why.
 int32_t OpenSceneWindow(const char* title, int32_t width, int32_t height, int32_t bits,

@@ -123,10 +123,10 @@ int32_t OpenSceneWindow(const char* title, int32_t width, int32_t height, int32_
     }
     PlatAdjustWindowRectEx(&rectangle, style, false, exStyle);
 
-    WindowContext.window = PlatCreateWindowEx(
-        exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-        rectangle.right - rectangle.left, rectangle.bottom - rectangle.top, nullptr,
-        WindowContext.instance);
+    WindowContext.window =
+        PlatCreateWindowEx(exStyle, kClassName, title, style | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0,
+                           0, rectangle.right - rectangle.left, rectangle.bottom - rectangle.top,
+                           nullptr, WindowContext.instance);
     if (WindowContext.window == nullptr) return FailOpen("Window Creation Error.");
 
     FillPixelFormatOnce(bits);

@@ -28,7 +28,9 @@ inline void PutU32(Bytes& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Append(Bytes& out, const Bytes& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 struct InfoFields {
     int32_t width = 1;
@@ -120,7 +122,7 @@ inline Bytes PaddedRows(const std::vector<Bytes>& rows) {
 }
 
 class BmpFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake::Reset();
         std::random_device random;
@@ -153,7 +155,8 @@ protected:
 
     // The pixels of a read picture, which is then released as the viewer does.
     static Bytes Take(ImageRecord* image) {
-        Bytes pixels(image->pixels, image->pixels + 3 * size_t(image->width) * size_t(image->height));
+        Bytes pixels(image->pixels,
+                     image->pixels + 3 * size_t(image->width) * size_t(image->height));
         free(image->pixels);
         free(image);
         return pixels;
@@ -177,8 +180,12 @@ protected:
         EXPECT_EQ(fake::Boxes()[0].caption, "Error");
         EXPECT_EQ(fake::Boxes()[0].style, MB_OK);
         std::vector<std::string> expected{"OpenFile " + PathOf("picture.bmp"),
-                                          "CreateFileMapping", "MapViewOfFile", "MessageBox Error",
-                                          "UnmapViewOfFile", "CloseFileMapping", "CloseFile"};
+                                          "CreateFileMapping",
+                                          "MapViewOfFile",
+                                          "MessageBox Error",
+                                          "UnmapViewOfFile",
+                                          "CloseFileMapping",
+                                          "CloseFile"};
         EXPECT_EQ(fake::Calls(), expected);
     }
 

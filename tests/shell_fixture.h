@@ -78,15 +78,13 @@ inline void ResetShellRecords() {
     WindowContext = WindowContextRecord{};
     if (sceneQuadric != nullptr) gluDeleteQuadric(sceneQuadric);
     sceneQuadric = nullptr;
-    scenePixelFormat = PixelFormatDescriptor{40, 1,
-                                             PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL |
-                                                 PFD_DOUBLEBUFFER,
-                                             PFD_TYPE_RGBA};
+    scenePixelFormat = PixelFormatDescriptor{
+        40, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA};
     OrbitAngles = OrbitAnglesRecord{};
 }
 
 class ShellTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ResetShellRecords();
         startDirectory_ = std::filesystem::current_path();

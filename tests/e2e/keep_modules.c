@@ -4,6 +4,6 @@
  * leak in a library that was unloaded is reported from "<unknown module>",
  * which neither tells where it came from nor matches any suppression. */
 int dlclose(void *handle) {
-  (void)handle;
-  return 0;
+    (void)handle;
+    return 0;
 }

@@ -10,9 +10,9 @@
 namespace feedback {
 
 struct Vertex {
-    float x, y, z;        // window coordinates, depth in [0, 1]
-    float r, g, b, a;     // colour after lighting
-    float s, t;           // texture coordinate
+    float x, y, z;     // window coordinates, depth in [0, 1]
+    float r, g, b, a;  // colour after lighting
+    float s, t;        // texture coordinate
 };
 
 struct Primitive {
@@ -49,14 +49,23 @@ inline std::vector<Primitive> Parse(const std::vector<GLfloat>& w) {
         const GLenum token = static_cast<GLenum>(w[i++]);
         size_t count = 0;
         switch (token) {
-            case GL_POLYGON_TOKEN: count = static_cast<size_t>(w[i++]); break;
+            case GL_POLYGON_TOKEN:
+                count = static_cast<size_t>(w[i++]);
+                break;
             case GL_LINE_TOKEN:
-            case GL_LINE_RESET_TOKEN: count = 2; break;
-            case GL_PASS_THROUGH_TOKEN: ++i; continue;
-            default: count = 1; break;  // points, bitmaps and pixel rectangles
+            case GL_LINE_RESET_TOKEN:
+                count = 2;
+                break;
+            case GL_PASS_THROUGH_TOKEN:
+                ++i;
+                continue;
+            default:
+                count = 1;
+                break;  // points, bitmaps and pixel rectangles
         }
         Primitive p{token, {}};
-        for (size_t k = 0; k < count; ++k, i += kVertexWords) p.vertices.push_back(ReadVertex(w, i));
+        for (size_t k = 0; k < count; ++k, i += kVertexWords)
+            p.vertices.push_back(ReadVertex(w, i));
         out.push_back(p);
     }
     return out;

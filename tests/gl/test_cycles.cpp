@@ -70,7 +70,9 @@ TEST_F(CycleTest, TwoHundredReopeningsLeaveNothingBehind) {
     EXPECT_EQ(fake::LiveContexts(), 0);
     EXPECT_EQ(fake::RegisteredClasses(), 0);
     EXPECT_EQ(sceneQuadric, nullptr);
-    for (ImageRecord* image : ListImages) EXPECT_EQ(image, nullptr);
+    for (ImageRecord* image : ListImages) {
+        EXPECT_EQ(image, nullptr);
+    }
     // A leak of even one picture or quadric per cycle would show as megabytes.
     // Under AddressSanitizer freed memory sits in quarantine and resident size
     // says little; LeakSanitizer checks the same cycles at exit there.

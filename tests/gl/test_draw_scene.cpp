@@ -45,10 +45,17 @@ Vec3 OnOrbit(double radius, double degrees) {
 std::vector<Vec3> FirstFrameCentres() {
     const Vec3 earth = OnOrbit(2.2, 8.0);
     const Vec3 moonOffset = OnOrbit(0.4, 8.0 + 2.0 + 11.5);
-    return {{0, 0, 0},          OnOrbit(1.0, 201.8), OnOrbit(1.5, 5.4), earth,
+    return {{0, 0, 0},
+            OnOrbit(1.0, 201.8),
+            OnOrbit(1.5, 5.4),
+            earth,
             {earth.x + moonOffset.x, 0.0, earth.z + moonOffset.z},
-            OnOrbit(3.0, 81.35), OnOrbit(3.8, 151.3), OnOrbit(4.6, 61.2), OnOrbit(5.4, 301.1),
-            OnOrbit(6.2, 20.9),  OnOrbit(7.0, 110.8)};
+            OnOrbit(3.0, 81.35),
+            OnOrbit(3.8, 151.3),
+            OnOrbit(4.6, 61.2),
+            OnOrbit(5.4, 301.1),
+            OnOrbit(6.2, 20.9),
+            OnOrbit(7.0, 110.8)};
 }
 const double kRadii[kBodyCount] = {0.6, 0.13, 0.22, 0.2, 0.07, 0.16, 0.3, 0.25, 0.23, 0.21, 0.2};
 const GLuint kNames[kBodyCount] = {101, 102, 103, 104, 104, 105, 106, 107, 108, 109, 110};
@@ -91,7 +98,7 @@ void UploadPixel(Rgb c) {
 }
 
 class DrawSceneTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake::MakeTestContext(kWidth, kHeight);
         ViewState = ViewStateRecord{};
@@ -180,7 +187,8 @@ protected:
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
         std::vector<Rgb> pixels;
-        for (size_t i = 0; i < rgb.size(); i += 3) pixels.push_back({rgb[i], rgb[i + 1], rgb[i + 2]});
+        for (size_t i = 0; i < rgb.size(); i += 3)
+            pixels.push_back({rgb[i], rgb[i + 1], rgb[i + 2]});
         return pixels;
     }
 
@@ -218,11 +226,11 @@ protected:
         const Frame frame = CaptureFrame();
         for (size_t start : frame.sphereStarts) {
             const Vec3 south = EyeOfFeedback(frame.prims[start].vertices[1]);
-            const Vec3 north =
-                EyeOfFeedback(frame.prims[start + 14 * kBandTriangles].vertices[0]);
-            centres->push_back({(south.x + north.x) / 2, (south.y + north.y) / 2,
-                                (south.z + north.z) / 2});
-            radii->push_back(std::hypot(north.x - south.x, north.y - south.y, north.z - south.z) / 2);
+            const Vec3 north = EyeOfFeedback(frame.prims[start + 14 * kBandTriangles].vertices[0]);
+            centres->push_back(
+                {(south.x + north.x) / 2, (south.y + north.y) / 2, (south.z + north.z) / 2});
+            radii->push_back(std::hypot(north.x - south.x, north.y - south.y, north.z - south.z) /
+                             2);
         }
     }
 
@@ -289,12 +297,20 @@ struct ExpectedRing {
 TEST_F(DrawSceneTest, RingsLieRoundTheirCentresInTheirPlanes) {
     const Vec3 up = {0, 1, 0}, sun = {0, 0, 0};
     const double a = 11.0 * kDegree, t = 61.2 * kDegree, h = std::sqrt(0.5);
-    const Vec3 moonRing = {2.2 * std::cos(a) + 0.1 * std::sin(a), 0, -2.2 * std::sin(a) + 0.1 * std::cos(a)};
+    const Vec3 moonRing = {2.2 * std::cos(a) + 0.1 * std::sin(a), 0,
+                           -2.2 * std::sin(a) + 0.1 * std::cos(a)};
     const ExpectedRing rings[] = {
-        {sun, up, 1.0, 1.01},      {sun, up, 1.5, 1.51}, {moonRing, up, 0.4, 0.41},
-        {sun, up, 2.2, 2.21},      {sun, up, 3.0, 3.01}, {sun, up, 3.8, 3.81},
-        {sun, up, 4.6, 4.61},      {OnOrbit(4.6, 61.2), {h * std::sin(t), -h, h * std::cos(t)}, 0.29, 0.39},
-        {sun, up, 5.4, 5.41},      {sun, up, 6.2, 6.21}, {sun, up, 7.0, 7.01}};
+        {sun, up, 1.0, 1.01},
+        {sun, up, 1.5, 1.51},
+        {moonRing, up, 0.4, 0.41},
+        {sun, up, 2.2, 2.21},
+        {sun, up, 3.0, 3.01},
+        {sun, up, 3.8, 3.81},
+        {sun, up, 4.6, 4.61},
+        {OnOrbit(4.6, 61.2), {h * std::sin(t), -h, h * std::cos(t)}, 0.29, 0.39},
+        {sun, up, 5.4, 5.41},
+        {sun, up, 6.2, 6.21},
+        {sun, up, 7.0, 7.01}};
     const Vec3 earth = OnOrbit(2.2, 8.0);
     EXPECT_LT(std::hypot(moonRing.x - earth.x, moonRing.z - earth.z), 0.016);
 
@@ -305,7 +321,8 @@ TEST_F(DrawSceneTest, RingsLieRoundTheirCentresInTheirPlanes) {
     std::vector<std::vector<feedback::Primitive>> disks;
     for (size_t k = 0; k < frame.sphereStarts.size(); ++k) {
         const size_t from = frame.sphereStarts[k] + kSphereTriangles;
-        const size_t to = k + 1 < frame.sphereStarts.size() ? frame.sphereStarts[k + 1] : frame.prims.size();
+        const size_t to =
+            k + 1 < frame.sphereStarts.size() ? frame.sphereStarts[k + 1] : frame.prims.size();
         if (from == to) continue;  // the Earth is followed at once by the Moon
         const bool two = k == kMoonSlot || k == kSaturnSlot;
         const size_t half = from + (to - from) / 2;
@@ -321,7 +338,8 @@ TEST_F(DrawSceneTest, RingsLieRoundTheirCentresInTheirPlanes) {
             for (const feedback::Vertex& v : prim.vertices) {
                 const Vec3 p = SceneOf(EyeOfFeedback(v));
                 const Vec3 d = {p.x - want.centre.x, p.y - want.centre.y, p.z - want.centre.z};
-                ASSERT_NEAR(d.x * want.normal.x + d.y * want.normal.y + d.z * want.normal.z, 0.0, 1e-3);
+                ASSERT_NEAR(d.x * want.normal.x + d.y * want.normal.y + d.z * want.normal.z, 0.0,
+                            1e-3);
                 nearest = std::min(nearest, std::hypot(d.x, d.y, d.z));
                 farthest = std::max(farthest, std::hypot(d.x, d.y, d.z));
             }
@@ -415,7 +433,8 @@ TEST_F(DrawSceneTest, TogglesOffGiveFlatWhiteBodiesAndAGreySaturnRing) {
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         const std::vector<Rgb> frame = ReadFrame();
         const std::vector<Vec3> centres = FirstFrameCentres();
-        for (const Vec3& c : centres) EXPECT_EQ(PixelAt(frame, c, kFromAbove), (Rgb{255, 255, 255}));
+        for (const Vec3& c : centres)
+            EXPECT_EQ(PixelAt(frame, c, kFromAbove), (Rgb{255, 255, 255}));
         double sx, sy;
         WindowOf(ToEye(centres[kSaturnSlot], 1.0, kFromAbove), &sx, &sy);
         int grey = 0;
@@ -432,7 +451,8 @@ TEST_F(DrawSceneTest, TogglesOffGiveFlatWhiteBodiesAndAGreySaturnRing) {
     // when filled, while its outlines light every pixel they cross.
     const auto lit = [] {
         const std::vector<Rgb> frame = ReadFrame();
-        return std::count_if(frame.begin(), frame.end(), [](Rgb p) { return !(p == Rgb{0, 0, 0}); });
+        const auto isLit = [](Rgb p) { return !(p == Rgb{0, 0, 0}); };
+        return std::count_if(frame.begin(), frame.end(), isLit);
     };
     const auto filledPixels = lit();
     ViewState.filled = 0;

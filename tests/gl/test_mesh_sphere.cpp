@@ -86,7 +86,8 @@ void ExpectSphere(const std::vector<Primitive>& prims, Point c, double r, int n,
     }
     for (int i = 0; i < bands; ++i) {
         SCOPED_TRACE(::testing::Message() << "band " << i);
-        const std::vector<Vertex> strip = StripVertices(prims, i * trianglesPerStrip, trianglesPerStrip);
+        const std::vector<Vertex> strip =
+            StripVertices(prims, i * trianglesPerStrip, trianglesPerStrip);
         ASSERT_EQ(strip.size(), 2 * static_cast<size_t>(n + 1));
         for (int j = 0; j <= n; ++j) {
             SCOPED_TRACE(::testing::Message() << "longitude " << j);
@@ -101,7 +102,7 @@ std::vector<Primitive> CaptureSphere(float x, float y, float z, float r, int32_t
 }
 
 class MeshSphereTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake::MakeTestContext(kViewportSize, kViewportSize);
         glViewport(0, 0, kViewportSize, kViewportSize);
@@ -140,7 +141,7 @@ TEST_F(MeshSphereTest, FourSegmentsMakeAnOctahedronRoundTheCentre) {
     const std::vector<Primitive> prims = CaptureSphere(0.25f, -0.125f, 0.1f, 0.5f, 4);
     ExpectSphere(prims, c, 0.5, 4, 2);
     const Point corners[6] = {{0.75, -0.125, 0.1}, {-0.25, -0.125, 0.1}, {0.25, 0.375, 0.1},
-                              {0.25, -0.625, 0.1}, {0.25, -0.125, 0.6}, {0.25, -0.125, -0.4}};
+                              {0.25, -0.625, 0.1}, {0.25, -0.125, 0.6},  {0.25, -0.125, -0.4}};
     bool seen[6] = {};
     for (const Primitive& p : prims) {
         for (const Vertex& v : p.vertices) {
@@ -178,8 +179,12 @@ TEST_F(MeshSphereTest, DegenerateInputGivesOnePointWithoutNormalOrTexCoord) {
         float r;
         int32_t n;
     };
-    const Case cases[] = {{0.6f, 3},  {0.6f, 0},    {0.6f, -3},
-                          {0.6f, INT_MIN}, {0.0f, 30}, {-0.0f, 30},
+    const Case cases[] = {{0.6f, 3},
+                          {0.6f, 0},
+                          {0.6f, -3},
+                          {0.6f, INT_MIN},
+                          {0.0f, 30},
+                          {-0.0f, 30},
                           {std::numeric_limits<float>::quiet_NaN(), 30}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << "r " << c.r << " n " << c.n);

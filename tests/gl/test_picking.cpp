@@ -19,7 +19,7 @@ const char* const kSunText =
     "중력(지구=1) : 28\n자전주기 : 25.4일\n공전주기 : -";
 
 class PickingTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 0), 1);
@@ -75,18 +75,24 @@ protected:
     }
 
     static double AngleOf(int slot) {
-        const double angles[kBodyCount] = {
-            0.0, OrbitAngles.mercury, OrbitAngles.venus, OrbitAngles.earth, 0.0,
-            OrbitAngles.mars, OrbitAngles.jupiter, OrbitAngles.saturn, OrbitAngles.uranus,
-            OrbitAngles.neptune, OrbitAngles.pluto};
+        const double angles[kBodyCount] = {0.0,
+                                           OrbitAngles.mercury,
+                                           OrbitAngles.venus,
+                                           OrbitAngles.earth,
+                                           0.0,
+                                           OrbitAngles.mars,
+                                           OrbitAngles.jupiter,
+                                           OrbitAngles.saturn,
+                                           OrbitAngles.uranus,
+                                           OrbitAngles.neptune,
+                                           OrbitAngles.pluto};
         return angles[slot];
     }
 
     // The hit count and the whole hit buffer of one selection pass made as a
     // pick makes it, with `draw` drawing the frame, through a pick window
     // `width` pixels wide.
-    static std::vector<GLuint> Selection(double x, int32_t y, bool (*draw)(),
-                                         double width = 2.0) {
+    static std::vector<GLuint> Selection(double x, int32_t y, bool (*draw)(), double width = 2.0) {
         GLuint buffer[kHitBufferWords] = {};
         GLint viewport[4];
         glSelectBuffer(kHitBufferWords, buffer);
@@ -138,22 +144,19 @@ TEST_F(PickingTest, PickFromListsGivesTheRecordsOfTheDirectPass) {
         std::set<GLuint> firstNames;
         for (const auto& [x, y] : points) {
             const std::vector<GLuint> direct = Selection(x, y, DrawScene);
-            EXPECT_EQ(Selection(x, y, DrawPickScene), direct) << "mode " << mode << " at " << x
-                                                              << "," << y;
+            EXPECT_EQ(Selection(x, y, DrawPickScene), direct)
+                << "mode " << mode << " at " << x << "," << y;
             if (direct[0] > 0) firstNames.insert(direct[1] > 0 ? direct[4] : 0);
         }
         // The lists (rings, then this mode's spheres) follow the texture lists.
         EXPECT_TRUE(glIsList(kBodyCount * (mode == MeshSphere ? 3 : 4)));
         // Every body was hit first somewhere, and a ring (a record without a name).
-        EXPECT_EQ(firstNames.size(), 11u) << "mode " << mode << ", missing "
-                                          << [&] {
-                                                 std::string missing;
-                                                 for (GLuint n : {0u, 101u, 102u, 103u, 104u, 105u,
-                                                                  106u, 107u, 108u, 109u, 110u})
-                                                     if (!firstNames.count(n))
-                                                         missing += std::to_string(n) + " ";
-                                                 return missing;
-                                             }();
+        EXPECT_EQ(firstNames.size(), 11u) << "mode " << mode << ", missing " << [&] {
+            std::string missing;
+            for (GLuint n : {0u, 101u, 102u, 103u, 104u, 105u, 106u, 107u, 108u, 109u, 110u})
+                if (!firstNames.count(n)) missing += std::to_string(n) + " ";
+            return missing;
+        }();
     }
     // With the lists emptied, the pick's frame has nothing to hit at the Sun.
     for (GLuint list = kBodyCount + 1; glIsList(list); ++list) {
@@ -360,8 +363,8 @@ TEST(BodyInfoTest, EveryBodysBoxReadsInFull) {
         {kNeptuneId, "해왕성", {"24764", "102", "1.64", "1.10", "16.1시간", "164.8년"}},
         {kPlutoId, "명왕성", {"1151", "0.013", "2.0", "0.08", "6.4일", "247.9년"}},
     };
-    const char* labels[6] = {"반지름(Km)", "질량(10*24승 Kg)", "밀도(g/cm3)",
-                             "중력(지구=1)", "자전주기",   "공전주기"};
+    const char* labels[6] = {"반지름(Km)",   "질량(10*24승 Kg)", "밀도(g/cm3)",
+                             "중력(지구=1)", "자전주기",         "공전주기"};
     for (const Row& row : rows) {
         std::string expected;
         for (int line = 0; line < 6; ++line) {

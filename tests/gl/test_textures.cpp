@@ -39,17 +39,18 @@ int OpenDescriptors() {
 }
 
 class TexturesTest : public ShellTest {
-protected:
+  protected:
     static int ClosedFiles() {
-        return static_cast<int>(std::count(fake::Calls().begin(), fake::Calls().end(), "CloseFile"));
+        return static_cast<int>(
+            std::count(fake::Calls().begin(), fake::Calls().end(), "CloseFile"));
     }
     void SetUp() override {
         ShellTest::SetUp();
         previous_ = fs::current_path();
         directory_ = fs::temp_directory_path() /
-                     ("heliora-textures-" + std::to_string(::testing::UnitTest::GetInstance()
-                                                               ->random_seed()) +
-                      "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                     ("heliora-textures-" +
+                      std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(directory_);
         fs::create_directories(directory_);
         for (int slot = 0; slot < kBodyCount; ++slot)
@@ -168,8 +169,8 @@ TEST_F(TexturesTest, UndecodablePictureGivesTwoBoxesAndTheOtherListsAreRecorded)
     glCallList(kPlutoSlot + 1);
     GLint width, height;
     std::vector<unsigned char> pixels = BoundTexture(&width, &height);
-    EXPECT_EQ(pixels, ExpectedPixels(kPlutoSlot, PictureWidth(kPlutoSlot),
-                                     PictureHeight(kPlutoSlot)));
+    EXPECT_EQ(pixels,
+              ExpectedPixels(kPlutoSlot, PictureWidth(kPlutoSlot), PictureHeight(kPlutoSlot)));
 }
 
 TEST_F(TexturesTest, RepeatedContextBuildsLeaveNoDescriptorsOrPicturesBehind) {

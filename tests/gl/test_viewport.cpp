@@ -5,7 +5,7 @@
 namespace {
 
 class ViewportTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         fake::MakeTestContext(64, 64);
@@ -50,7 +50,8 @@ TEST_F(ViewportTest, ProjectionUsesTheDoubleQuotientWhileAspectKeepsTheFloat) {
     EXPECT_EQ(Projection(0), 1.86296808719635f);
     // Near plane 0.1f widened, far plane 100: element 14 is -2 f n / (f - n).
     const double nearPlane = 0.10000000149011612;
-    EXPECT_FLOAT_EQ(Projection(14), static_cast<float>(-2.0 * 100.0 * nearPlane / (100.0 - nearPlane)));
+    EXPECT_FLOAT_EQ(Projection(14),
+                    static_cast<float>(-2.0 * 100.0 * nearPlane / (100.0 - nearPlane)));
     GLint mode;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_MODELVIEW);

@@ -17,7 +17,7 @@ namespace {
 // The backend's state lives for the process, so every test starts from an
 // empty queue and leaves no window, context or class behind.
 class SdlBackend : public ::testing::Test {
-protected:
+  protected:
     static intptr_t Record(WindowHandle window, uint32_t message, uintptr_t wParam,
                            intptr_t lParam) {
         dispatched.push_back({window, message, wParam, lParam});
@@ -193,17 +193,32 @@ TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {
 
 TEST_F(SdlBackend, KeysBecomeVirtualKeyCodesAndUnknownKeysAreDropped) {
     ASSERT_NE(OpenWindow(), nullptr);
-    const std::vector<std::pair<SDL_Keycode, uintptr_t>> keys = {
-        {SDLK_SPACE, VK_SPACE}, {SDLK_KP_PLUS, VK_ADD}, {SDLK_KP_MINUS, VK_SUBTRACT},
-        {SDLK_ESCAPE, VK_ESCAPE}, {SDLK_F1, VK_F1}, {SDLK_F2, VK_F2}, {SDLK_F3, VK_F3},
-        {SDLK_F4, VK_F4}, {SDLK_F5, VK_F5}, {SDLK_a, 'A'}, {SDLK_z, 'Z'}, {SDLK_0, '0'},
-        {SDLK_9, '9'}, {SDLK_RETURN, 13}, {SDLK_TAB, 9}, {SDLK_BACKSPACE, 8},
-        {SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40}, {SDLK_F12, 123}};
+    const std::vector<std::pair<SDL_Keycode, uintptr_t>> keys = {{SDLK_SPACE, VK_SPACE},
+                                                                 {SDLK_KP_PLUS, VK_ADD},
+                                                                 {SDLK_KP_MINUS, VK_SUBTRACT},
+                                                                 {SDLK_ESCAPE, VK_ESCAPE},
+                                                                 {SDLK_F1, VK_F1},
+                                                                 {SDLK_F2, VK_F2},
+                                                                 {SDLK_F3, VK_F3},
+                                                                 {SDLK_F4, VK_F4},
+                                                                 {SDLK_F5, VK_F5},
+                                                                 {SDLK_a, 'A'},
+                                                                 {SDLK_z, 'Z'},
+                                                                 {SDLK_0, '0'},
+                                                                 {SDLK_9, '9'},
+                                                                 {SDLK_RETURN, 13},
+                                                                 {SDLK_TAB, 9},
+                                                                 {SDLK_BACKSPACE, 8},
+                                                                 {SDLK_LEFT, 37},
+                                                                 {SDLK_UP, 38},
+                                                                 {SDLK_RIGHT, 39},
+                                                                 {SDLK_DOWN, 40},
+                                                                 {SDLK_F12, 123}};
     for (auto [key, virtualKey] : keys) {
         PushKey(SDL_KEYDOWN, key);
         PushKey(SDL_KEYUP, key);
     }
-    PushKey(SDL_KEYDOWN, SDLK_AUDIOPLAY);   // not in the table
+    PushKey(SDL_KEYDOWN, SDLK_AUDIOPLAY);  // not in the table
     PushKey(SDL_KEYDOWN, SDLK_MODE);
     PushKey(SDL_KEYDOWN, SDLK_F2, 0, KMOD_LALT);  // with Alt: system keys
     PushKey(SDL_KEYUP, SDLK_F2, 0, KMOD_RALT);
@@ -395,8 +410,7 @@ TEST_F(SdlBackend, QuitCarriesItsCodeAndAnInterruptClosesEveryWindow) {
 
 TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen) {
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
-    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
-        << "no mode was asked for";
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) << "no mode was asked for";
     SDL_DisplayMode desktop;
     ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
     DisplayMode mode = {148, DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT, 16,
@@ -405,8 +419,7 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
     mode.dmPelsWidth = 0;
     EXPECT_NE(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
-    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
-        << "no mode was accepted";
+    EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN) << "no mode was accepted";
 
     mode.dmPelsWidth = static_cast<uint32_t>(desktop.w);
     mode.dmBitsPerPel = 8;  // any depth of that size will do

@@ -99,8 +99,8 @@ double Hue(Colour c) {
 
 TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
     double jupiterBands = 0;
-    for (std::string body : {"Sun", "Mercury", "Venus", "Earth", "Moon", "Mars", "Jupiter", "Saturn",
-                             "Uranus", "Neptune", "Pluto"}) {
+    for (std::string body : {"Sun", "Mercury", "Venus", "Earth", "Moon", "Mars", "Jupiter",
+                             "Saturn", "Uranus", "Neptune", "Pluto"}) {
         SCOPED_TRACE(body);
         RgbPicture map, again;
         ASSERT_TRUE(DrawMap(body, &map));
@@ -113,7 +113,8 @@ TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
         double neighbours = 0;
         for (int x = 0; x + 1 < map.width; ++x) neighbours += ColumnDifference(map, x, x + 1);
         neighbours /= map.width - 1;
-        EXPECT_LE(ColumnDifference(map, 0, map.width - 1), 2 * neighbours + 0.5) << "east-west seam";
+        EXPECT_LE(ColumnDifference(map, 0, map.width - 1), 2 * neighbours + 0.5)
+            << "east-west seam";
         EXPECT_LE(RowSpread(map, 0), 8) << "north pole row";
         EXPECT_LE(RowSpread(map, map.height - 1), 8) << "south pole row";
 

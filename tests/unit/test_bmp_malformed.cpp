@@ -24,17 +24,16 @@ Bytes Indexed8File() {
 }
 
 Bytes Rle8File() {
-    return WithFileHeader(InfoHeader({.width = 6, .height = 3, .bitCount = 8,
-                                      .compression = BI_RLE8, .clrUsed = 16}),
-                          ColourTable(16), Bytes{2, 5, 0, 3, 7, 8, 9, 0, 1, 1, 0, 0, 0, 2, 2, 1,
-                                                 1, 9, 0, 1});
+    return WithFileHeader(
+        InfoHeader({.width = 6, .height = 3, .bitCount = 8, .compression = BI_RLE8, .clrUsed = 16}),
+        ColourTable(16), Bytes{2, 5, 0, 3, 7, 8, 9, 0, 1, 1, 0, 0, 0, 2, 2, 1, 1, 9, 0, 1});
 }
 
 Bytes Rle4File() {
-    return WithFileHeader(InfoHeader({.width = 7, .height = 2, .bitCount = 4,
-                                      .compression = BI_RLE4}),
-                          ColourTable(16), Bytes{3, 0x12, 0, 3, 0xAB, 0xC0, 1, 0xF0, 0, 0, 0, 5,
-                                                 0x12, 0x34, 0x50, 0, 2, 0x77, 0, 1});
+    return WithFileHeader(
+        InfoHeader({.width = 7, .height = 2, .bitCount = 4, .compression = BI_RLE4}),
+        ColourTable(16),
+        Bytes{3, 0x12, 0, 3, 0xAB, 0xC0, 1, 0xF0, 0, 0, 0, 5, 0x12, 0x34, 0x50, 0, 2, 0x77, 0, 1});
 }
 
 Bytes CoreFile() {
@@ -116,26 +115,32 @@ TEST_F(MalformedFiles, OffsetsAndCountsPastTheEndAreRefused) {
     ExpectFailure(Bare(InfoHeader({.width = 2, .height = 2, .clrUsed = 0xFFFF}), {}, Bytes(16, 1)),
                   kConversionError);
     // ... and one above any table for an indexed picture.
-    ExpectFailure(WithFileHeader(InfoHeader({.width = 2, .height = 1, .bitCount = 8,
-                                             .clrUsed = 0x10002}),
-                                 ColourTable(2), Bytes{0, 1, 0, 0}),
-                  kConversionError);
+    ExpectFailure(
+        WithFileHeader(InfoHeader({.width = 2, .height = 1, .bitCount = 8, .clrUsed = 0x10002}),
+                       ColourTable(2), Bytes{0, 1, 0, 0}),
+        kConversionError);
     // Bit-field masks cut off by the end of the file.
-    ExpectFailure(Bare(InfoHeader({.width = 1, .height = 1, .bitCount = 16,
-                                   .compression = BI_BITFIELDS}),
-                       {}, Bytes{0xFF, 0xFF, 0, 0}),
-                  kConversionError);
+    ExpectFailure(
+        Bare(InfoHeader({.width = 1, .height = 1, .bitCount = 16, .compression = BI_BITFIELDS}), {},
+             Bytes{0xFF, 0xFF, 0, 0}),
+        kConversionError);
 }
 
 // Sizes whose output would not fit the 32-bit product are refused.
 TEST_F(MalformedFiles, AbsurdSizesAreRefused) {
-    struct Size { int32_t width, height; uint16_t bits; uint32_t compression; };
+    struct Size {
+        int32_t width, height;
+        uint16_t bits;
+        uint32_t compression;
+    };
     for (Size s : {Size{0x7FFFFFFF, 0x7FFFFFFF, 24, BI_RGB}, Size{0x7FFFFFFF, 1, 24, BI_RGB},
                    Size{1, INT32_MIN, 24, BI_RGB}, Size{65536, 65536, 8, BI_RLE8},
                    Size{0x40000000, 2, 1, BI_RGB}, Size{46341, 46341, 32, BI_RGB},
                    Size{30000, 30000, 4, BI_RLE4}}) {
-        ExpectFailure(WithFileHeader(InfoHeader({.width = s.width, .height = s.height,
-                                                 .bitCount = s.bits, .compression = s.compression}),
+        ExpectFailure(WithFileHeader(InfoHeader({.width = s.width,
+                                                 .height = s.height,
+                                                 .bitCount = s.bits,
+                                                 .compression = s.compression}),
                                      ColourTable(16), Bytes{0, 1}),
                       kConversionError);
     }
@@ -153,15 +158,16 @@ TEST_F(MalformedFiles, RunLengthStreamsThatLeaveThePictureAreRefused) {
     };
     for (const auto& [what, stream] : streams) {
         SCOPED_TRACE(what);
-        ExpectFailure(WithFileHeader(InfoHeader({.width = 4, .height = 2, .bitCount = 8,
-                                                 .compression = BI_RLE8}),
-                                     ColourTable(256), stream),
-                      kConversionError);
+        ExpectFailure(
+            WithFileHeader(
+                InfoHeader({.width = 4, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
+                ColourTable(256), stream),
+            kConversionError);
     }
     // Run-length pictures cannot be stored top row first.
-    ExpectFailure(WithFileHeader(InfoHeader({.width = 1, .height = -1, .bitCount = 8,
-                                             .compression = BI_RLE8}),
-                                 ColourTable(256), Bytes{1, 1, 0, 1}),
+    ExpectFailure(WithFileHeader(
+                      InfoHeader({.width = 1, .height = -1, .bitCount = 8, .compression = BI_RLE8}),
+                      ColourTable(256), Bytes{1, 1, 0, 1}),
                   kConversionError);
 }
 

@@ -30,24 +30,25 @@ TEST_F(ReaderLayout, Rgb24OfAnyWidthIsTheFileWithBlueAndRedSwapped) {
     // without padding; with the byte shuffle (where the CPU has it) and without.
     const bool shuffle = bmpByteShuffle;
     for (bool useShuffle : {shuffle, false})
-    for (int32_t width : {4, 8, 9, 16, 17, 23, 24, 31}) {
-        bmpByteShuffle = useShuffle;
-        std::vector<Bytes> rows;
-        Bytes expected;
-        for (int y = 0; y < 3; ++y) {
-            Bytes row;
-            for (int x = 0; x < 3 * width; ++x) row.push_back(static_cast<uint8_t>(x * 7 + y * 31));
-            for (int x = 0; x < width; ++x) {
-                expected.insert(expected.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+        for (int32_t width : {4, 8, 9, 16, 17, 23, 24, 31}) {
+            bmpByteShuffle = useShuffle;
+            std::vector<Bytes> rows;
+            Bytes expected;
+            for (int y = 0; y < 3; ++y) {
+                Bytes row;
+                for (int x = 0; x < 3 * width; ++x)
+                    row.push_back(static_cast<uint8_t>(x * 7 + y * 31));
+                for (int x = 0; x < width; ++x) {
+                    expected.insert(expected.end(), {row[3 * x + 2], row[3 * x + 1], row[3 * x]});
+                }
+                rows.push_back(row);
             }
-            rows.push_back(row);
+            ImageRecord* image = Read(
+                WithFileHeader(InfoHeader({.width = width, .height = 3}), {}, PaddedRows(rows)));
+            bmpByteShuffle = shuffle;
+            ASSERT_NE(image, nullptr) << width;
+            EXPECT_EQ(Take(image), expected) << "width " << width << " shuffle " << useShuffle;
         }
-        ImageRecord* image = Read(WithFileHeader(InfoHeader({.width = width, .height = 3}), {},
-                                                 PaddedRows(rows)));
-        bmpByteShuffle = shuffle;
-        ASSERT_NE(image, nullptr) << width;
-        EXPECT_EQ(Take(image), expected) << "width " << width << " shuffle " << useShuffle;
-    }
 }
 
 TEST_F(ReaderLayout, TopDownFileIsTurnedBottomRowFirstWithPositiveHeight) {
@@ -115,9 +116,8 @@ TEST_F(ReaderIndexed, FileHeaderOffsetIsObeyedAcrossAGap) {
 }
 
 TEST_F(ReaderIndexed, BareDibWithFullTableReadsPixelsAfterTheTable) {
-    ImageRecord* image =
-        Read(Bare(InfoHeader({.width = 16, .height = 16, .bitCount = 8}), ColourTable(256),
-                  EveryIndexRows()));
+    ImageRecord* image = Read(Bare(InfoHeader({.width = 16, .height = 16, .bitCount = 8}),
+                                   ColourTable(256), EveryIndexRows()));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(Take(image), EveryIndexExpected());
 }
@@ -140,9 +140,9 @@ TEST_F(ReaderIndexed, OneAndFourBitPixelsRunFromTheMostSignificantBits) {
 }
 
 TEST_F(ReaderIndexed, IndicesBeyondAShortColourTableAreBlack) {
-    ImageRecord* image = Read(WithFileHeader(
-        InfoHeader({.width = 3, .height = 1, .bitCount = 8, .clrUsed = 2}), ColourTable(2),
-        PaddedRows({{1, 2, 255}})));
+    ImageRecord* image =
+        Read(WithFileHeader(InfoHeader({.width = 3, .height = 1, .bitCount = 8, .clrUsed = 2}),
+                            ColourTable(2), PaddedRows({{1, 2, 255}})));
     ASSERT_NE(image, nullptr);
     Bytes expected = RgbOfEntry(1);
     expected.resize(9, 0);
@@ -208,10 +208,11 @@ TEST_F(ReaderDirectColour, BitFieldsWithNoRoomForMasksKeepTheDefaultLayout) {
 TEST_F(ReaderDirectColour, BitFieldsWithScatteredMaskBitsAreRefused) {
     Bytes masks;
     for (uint32_t mask : {0xF00Fu, 0x07E0u, 0x001Fu}) PutU32(masks, mask);
-    ExpectFailure(WithFileHeader(InfoHeader({.width = 2, .height = 1, .bitCount = 16,
-                                             .compression = BI_BITFIELDS}),
-                                 masks, Bytes{0, 0, 0, 0}),
-                  kConversionError);
+    ExpectFailure(
+        WithFileHeader(
+            InfoHeader({.width = 2, .height = 1, .bitCount = 16, .compression = BI_BITFIELDS}),
+            masks, Bytes{0, 0, 0, 0}),
+        kConversionError);
 }
 
 TEST_F(ReaderDirectColour, ThirtyTwoBitIgnoresTheFourthByte) {
@@ -229,18 +230,18 @@ TEST_F(ReaderRunLength, Rle8RunsEscapesAndLeftOutPixels) {
     // row 1 "delta right 2 up 1" from (0,1) lands on (2,2) leaving row 1 black;
     // row 2 "run of 1 x index 9", then end of picture: the rest is black.
     Bytes stream{2, 5, 0, 3, 7, 8, 9, 0, 0, 0, 0, 2, 2, 1, 1, 9, 0, 1};
-    ImageRecord* image = Read(WithFileHeader(
-        InfoHeader({.width = 6, .height = 3, .bitCount = 8, .compression = BI_RLE8}),
-        ColourTable(256), stream));
+    ImageRecord* image = Read(
+        WithFileHeader(InfoHeader({.width = 6, .height = 3, .bitCount = 8, .compression = BI_RLE8}),
+                       ColourTable(256), stream));
     ASSERT_NE(image, nullptr);
     Bytes black{0, 0, 0}, expected;
     for (int i : {5, 5, 7, 8, 9}) Append(expected, RgbOfEntry(i));
-    Append(expected, black);                                 // row 0 after end of line
-    for (int i = 0; i < 6; ++i) Append(expected, black);     // row 1 skipped by the delta
+    Append(expected, black);                              // row 0 after end of line
+    for (int i = 0; i < 6; ++i) Append(expected, black);  // row 1 skipped by the delta
     Append(expected, black);
     Append(expected, black);
     Append(expected, RgbOfEntry(9));
-    for (int i = 0; i < 3; ++i) Append(expected, black);     // after end of picture
+    for (int i = 0; i < 3; ++i) Append(expected, black);  // after end of picture
     EXPECT_EQ(Take(image), expected);
 }
 
@@ -248,18 +249,18 @@ TEST_F(ReaderRunLength, Rle4AlternatesNibblesAndPadsAbsoluteRuns) {
     // 7 x 1: run of 3 of 0x12 -> 1 2 1; absolute 3 pixels 0xAB 0xC_ (2 bytes, even);
     // then 1 pixel of 0xF0; end of picture.
     Bytes stream{3, 0x12, 0, 3, 0xAB, 0xC0, 1, 0xF0, 0, 1};
-    ImageRecord* image = Read(WithFileHeader(
-        InfoHeader({.width = 7, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
-        ColourTable(16), stream));
+    ImageRecord* image = Read(
+        WithFileHeader(InfoHeader({.width = 7, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+                       ColourTable(16), stream));
     ASSERT_NE(image, nullptr);
     Bytes expected;
     for (int i : {1, 2, 1, 10, 11, 12, 15}) Append(expected, RgbOfEntry(i));
     EXPECT_EQ(Take(image), expected);
     // An absolute run of 5 takes 3 bytes and one pad byte.
     stream = {0, 5, 0x12, 0x34, 0x50, 0x00, 0, 1};
-    image = Read(WithFileHeader(
-        InfoHeader({.width = 5, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
-        ColourTable(16), stream));
+    image = Read(
+        WithFileHeader(InfoHeader({.width = 5, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+                       ColourTable(16), stream));
     ASSERT_NE(image, nullptr);
     expected.clear();
     for (int i : {1, 2, 3, 4, 5}) Append(expected, RgbOfEntry(i));
@@ -267,9 +268,9 @@ TEST_F(ReaderRunLength, Rle4AlternatesNibblesAndPadsAbsoluteRuns) {
 }
 
 TEST_F(ReaderRunLength, StreamThatFillsThePictureNeedsNoEndMark) {
-    ImageRecord* image = Read(WithFileHeader(
-        InfoHeader({.width = 2, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
-        ColourTable(256), Bytes{2, 4, 0, 0, 2, 6, 0, 0}));
+    ImageRecord* image = Read(
+        WithFileHeader(InfoHeader({.width = 2, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
+                       ColourTable(256), Bytes{2, 4, 0, 0, 2, 6, 0, 0}));
     ASSERT_NE(image, nullptr);
     Bytes expected;
     for (int i : {4, 4, 6, 6}) Append(expected, RgbOfEntry(i));
@@ -281,17 +282,17 @@ TEST_F(ReaderRunLength, RunsPastTheRowEndAreClippedNotWrapped) {
     // 3 x 2: row 0 "run of 4 x index 1" then "run of 2 x index 9" (all past
     // the end), end of line; row 1 "absolute 5", end of picture.
     Bytes stream{4, 1, 2, 9, 0, 0, 0, 5, 2, 3, 4, 5, 6, 0, 0, 1};
-    ImageRecord* image = Read(WithFileHeader(
-        InfoHeader({.width = 3, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
-        ColourTable(256), stream));
+    ImageRecord* image = Read(
+        WithFileHeader(InfoHeader({.width = 3, .height = 2, .bitCount = 8, .compression = BI_RLE8}),
+                       ColourTable(256), stream));
     ASSERT_NE(image, nullptr);
     Bytes expected;
     for (int i : {1, 1, 1, 2, 3, 4}) Append(expected, RgbOfEntry(i));
     EXPECT_EQ(Take(image), expected);
     // RLE4 counts pixels, not bytes: 5 pixels of 0x12 in a row of 4.
-    image = Read(WithFileHeader(
-        InfoHeader({.width = 4, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
-        ColourTable(16), Bytes{5, 0x12, 0, 1}));
+    image = Read(
+        WithFileHeader(InfoHeader({.width = 4, .height = 1, .bitCount = 4, .compression = BI_RLE4}),
+                       ColourTable(16), Bytes{5, 0x12, 0, 1}));
     ASSERT_NE(image, nullptr);
     expected.clear();
     for (int i : {1, 2, 1, 2}) Append(expected, RgbOfEntry(i));
@@ -314,13 +315,18 @@ TEST_F(ReaderFailures, NewerHeadersTextAndBitCountTwoAreRefusedWithTheirTexts) {
 }
 
 TEST_F(ReaderFailures, CompressionMustBelongToItsBitCount) {
-    struct Case { uint16_t bits; uint32_t compression; };
+    struct Case {
+        uint16_t bits;
+        uint32_t compression;
+    };
     for (Case c : {Case{4, BI_RLE8}, Case{8, BI_RLE4}, Case{24, BI_RLE8}, Case{24, BI_BITFIELDS},
                    Case{8, BI_BITFIELDS}, Case{24, 4}, Case{24, 5}, Case{0, 4}, Case{3, BI_RGB}}) {
-        ExpectFailure(WithFileHeader(InfoHeader({.width = 1, .height = 1, .bitCount = c.bits,
-                                                 .compression = c.compression}),
-                                     ColourTable(16), Bytes(64, 0)),
-                      kConversionError);
+        ExpectFailure(
+            WithFileHeader(
+                InfoHeader(
+                    {.width = 1, .height = 1, .bitCount = c.bits, .compression = c.compression}),
+                ColourTable(16), Bytes(64, 0)),
+            kConversionError);
     }
 }
 
@@ -353,10 +359,11 @@ TEST_F(ReaderFailures, EachFailedFileStepReleasesWhatWasOpenedThenShowsOneBox) {
     std::string path = Write(WithFileHeader(InfoHeader({}), {}, Bytes{1, 2, 3, 0}));
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
         {"OpenFile", {"OpenFile " + path, "MessageBox Error"}},
-        {"CreateFileMapping", {"OpenFile " + path, "CreateFileMapping", "CloseFile",
-                               "MessageBox Error"}},
-        {"MapViewOfFile", {"OpenFile " + path, "CreateFileMapping", "MapViewOfFile",
-                           "CloseFileMapping", "CloseFile", "MessageBox Error"}},
+        {"CreateFileMapping",
+         {"OpenFile " + path, "CreateFileMapping", "CloseFile", "MessageBox Error"}},
+        {"MapViewOfFile",
+         {"OpenFile " + path, "CreateFileMapping", "MapViewOfFile", "CloseFileMapping", "CloseFile",
+          "MessageBox Error"}},
     };
     for (const auto& [step, expected] : cases) {
         fake::Reset();
@@ -374,8 +381,8 @@ TEST_F(ReaderFailures, EachFailedFileStepReleasesWhatWasOpenedThenShowsOneBox) {
 // file cut and grown back, or rewritten in place, is as long as before.
 TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
     std::vector<Bytes> rows(64, Bytes(3 * 256, 7));
-    const Bytes picture = WithFileHeader(InfoHeader({.width = 256, .height = 64}), {},
-                                         PaddedRows(rows));
+    const Bytes picture =
+        WithFileHeader(InfoHeader({.width = 256, .height = 64}), {}, PaddedRows(rows));
     Bytes other = picture;
     std::fill(other.begin() + 54, other.end(), 9);
     Bytes longer = other;
@@ -386,8 +393,8 @@ TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
                   static_cast<std::streamsize>(bytes.size()));
     };
     const size_t size = picture.size();  // 13 pages, 54 bytes in the last
-    const std::vector<std::pair<std::string, std::function<void(const std::string&,
-                                                                const unsigned char*)>>>
+    const std::vector<
+        std::pair<std::string, std::function<void(const std::string&, const unsigned char*)>>>
         changes{
             {"cut short", [](auto& path, auto) { std::filesystem::resize_file(path, 100); }},
             {"cut inside the last page",

@@ -54,7 +54,7 @@ void RunScript(int idlePass) {
 PlatMessage Key(uint32_t message, uintptr_t key) { return PlatMessage{nullptr, message, key, 0}; }
 
 class LoopTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         script.clear();

@@ -10,7 +10,7 @@
 namespace {
 
 class OrbitsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ViewState = ViewStateRecord{};
         OrbitAngles = OrbitAnglesRecord{};
@@ -49,9 +49,9 @@ TEST_F(OrbitsTest, MercuryRestartsAtExactlyZero) {
 TEST_F(OrbitsTest, WrapLimitIsSinglePrecision35995ComparedInDouble) {
     const double floatLimit = 359.95001220703125;
     const double cases[][2] = {
-        {359.95, 359.95},                                     // the double 359.95 stays
-        {floatLimit, floatLimit},                             // the float value itself stays
-        {std::nextafter(floatLimit, 400.0), 0.0},             // anything above restarts
+        {359.95, 359.95},                          // the double 359.95 stays
+        {floatLimit, floatLimit},                  // the float value itself stays
+        {std::nextafter(floatLimit, 400.0), 0.0},  // anything above restarts
         {360.0, 0.0},
     };
     for (const auto& c : cases) {
@@ -64,11 +64,10 @@ TEST_F(OrbitsTest, WrapLimitIsSinglePrecision35995ComparedInDouble) {
 }
 
 TEST_F(OrbitsTest, EveryAngleButTheSpinWraps) {
-    double* const wrapping[] = {&OrbitAngles.mercury, &OrbitAngles.venus,   &OrbitAngles.earth,
-                                &OrbitAngles.moon,    &OrbitAngles.mars,    &OrbitAngles.jupiter,
-                                &OrbitAngles.saturn,  &OrbitAngles.saturnRing,
-                                &OrbitAngles.uranus,  &OrbitAngles.neptune, &OrbitAngles.pluto,
-                                &OrbitAngles.moonRing};
+    double* const wrapping[] = {
+        &OrbitAngles.mercury, &OrbitAngles.venus,   &OrbitAngles.earth,  &OrbitAngles.moon,
+        &OrbitAngles.mars,    &OrbitAngles.jupiter, &OrbitAngles.saturn, &OrbitAngles.saturnRing,
+        &OrbitAngles.uranus,  &OrbitAngles.neptune, &OrbitAngles.pluto,  &OrbitAngles.moonRing};
     for (double* angle : wrapping) *angle = 359.9;  // every step is at least 0.8
     OrbitAngles.earthSpin = 359.9;
     Advance(1);

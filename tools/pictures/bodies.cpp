@@ -28,7 +28,8 @@ float LonDelta(float a, float b) {
 
 // A warp grid of the place's point times `scale`.
 WarpGrid ScaledWarp(const MapGrid& grid, float scale, float amount, int octaves, uint32_t seed) {
-    return MakeWarpGrid(grid, [scale](const Place& at) { return at.p * scale; }, amount, octaves, seed);
+    return MakeWarpGrid(
+        grid, [scale](const Place& at) { return at.p * scale; }, amount, octaves, seed);
 }
 
 Rgb Shaded(Rgb colour, float shade) { return Scale(colour, std::clamp(1 + shade, 0.4f, 1.6f)); }
@@ -77,14 +78,18 @@ void DrawSun(RgbPicture& map) {
 struct CraterLight {
     const CraterField* field;
     int32_t width;
-    float Shade(const Place& at) const { return field->shade[static_cast<size_t>(at.y) * width + at.x]; }
-    float Bright(const Place& at) const { return field->bright[static_cast<size_t>(at.y) * width + at.x]; }
+    float Shade(const Place& at) const {
+        return field->shade[static_cast<size_t>(at.y) * width + at.x];
+    }
+    float Bright(const Place& at) const {
+        return field->bright[static_cast<size_t>(at.y) * width + at.x];
+    }
 };
 
 void DrawMercury(RgbPicture& map) {
     CraterField field =
-        SplatCraters(ScatterCraters({4200, 0.25f * kDegree, 9 * kDegree, 0.55f, 4}, 0x3E7C), map.width,
-                     map.height);
+        SplatCraters(ScatterCraters({4200, 0.25f * kDegree, 9 * kDegree, 0.55f, 4}, 0x3E7C),
+                     map.width, map.height);
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.5f, 0.5f, 2, 61);
@@ -107,10 +112,11 @@ void DrawMoon(RgbPicture& map) {
                                  {5, 128, 22},  {-22, 160, 8}, {-2, 185, 8},  {42, 190, 6},
                                  {20, 105, 7},  {-20, 245, 6}, {-35, 300, 5}, {25, 40, 4}};
     std::vector<Vec3> centres;
-    for (const Basin& basin : kBasins) centres.push_back(SpherePoint(basin.lat * kDegree, basin.lon * kDegree));
+    for (const Basin& basin : kBasins)
+        centres.push_back(SpherePoint(basin.lat * kDegree, basin.lon * kDegree));
     CraterField field =
-        SplatCraters(ScatterCraters({3200, 0.3f * kDegree, 10 * kDegree, 0.55f, 3}, 0x300), map.width,
-                     map.height);
+        SplatCraters(ScatterCraters({3200, 0.3f * kDegree, 10 * kDegree, 0.55f, 3}, 0x300),
+                     map.width, map.height);
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 2, 0.35f, 2, 71);
@@ -123,7 +129,8 @@ void DrawMoon(RgbPicture& map) {
             mare = std::max(mare, 1 - SmoothStep(0.9f, 1.15f, d * 0.9f + ragged * 3.5f));
         }
         // A broad lowland west of the basins joins them, as on the near side.
-        float lowland = Fbm(q * 1.5f, 4, 73) + 0.6f * Dot(at.p, SpherePoint(10 * kDegree, 120 * kDegree)) - 0.75f;
+        float lowland = Fbm(q * 1.5f, 4, 73) +
+                        0.6f * Dot(at.p, SpherePoint(10 * kDegree, 120 * kDegree)) - 0.75f;
         mare = std::max(mare, 0.9f * SmoothStep(0.0f, 0.15f, lowland));
         float tone = 0.5f + 0.25f * Fbm(at.p * 5, 5, 74);
         Rgb highland = Mix(Rgb{135, 133, 128}, Rgb{195, 193, 187}, Clamp01(tone));
@@ -135,7 +142,8 @@ void DrawMoon(RgbPicture& map) {
 }
 
 void DrawMars(RgbPicture& map) {
-    std::vector<Crater> list = ScatterCraters({2600, 0.3f * kDegree, 8 * kDegree, 0.35f, 0}, 0x3A25);
+    std::vector<Crater> list =
+        ScatterCraters({2600, 0.3f * kDegree, 8 * kDegree, 0.35f, 0}, 0x3A25);
     // The southern uplands are old and cratered; the northern plains are not.
     std::erase_if(list, [](const Crater& c) { return c.centre.y > -0.1f && (c.seed & 7) != 0; });
     CraterField field = SplatCraters(list, map.width, map.height);
@@ -143,15 +151,18 @@ void DrawMars(RgbPicture& map) {
     struct Shield {
         float lat, lon, radius;  // degrees
     };
-    constexpr Shield kShields[] = {{18, 226, 9}, {-9, 239, 4.5f}, {1, 247, 4.5f}, {11, 255, 4.5f}, {25, 147, 3.5f}};
+    constexpr Shield kShields[] = {
+        {18, 226, 9}, {-9, 239, 4.5f}, {1, 247, 4.5f}, {11, 255, 4.5f}, {25, 147, 3.5f}};
     std::vector<Vec3> summits;
-    for (const Shield& shield : kShields) summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
+    for (const Shield& shield : kShields)
+        summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.6f, 0.5f, 2, 81);
     Paint(map, [&](const Place& at) {
         float lat = Degrees(at.lat);
         Vec3 q = at.p * 1.6f + WarpAt(warp, grid, at);
-        float dark = SmoothStep(0.15f, 0.45f, Fbm(q, 5, 82) + 0.25f * std::sin(at.lat * 2.2f + 0.3f));
+        float dark =
+            SmoothStep(0.15f, 0.45f, Fbm(q, 5, 82) + 0.25f * std::sin(at.lat * 2.2f + 0.3f));
         float tone = 0.5f + 0.3f * Fbm(at.p * 5, 5, 83);
         Rgb colour = Mix(Rgb{170, 85, 45}, Rgb{215, 130, 75}, Clamp01(tone));
         colour = Mix(colour, Rgb{105, 60, 42}, 0.7f * dark);
@@ -163,12 +174,14 @@ void DrawMars(RgbPicture& map) {
         float across = (lat + 8 + 2.5f * std::sin(lon * 0.09f) + wobble) / (0.9f + 0.8f * along);
         float trough = along * std::exp(-across * across);
         colour = Mix(colour, Rgb{120, 62, 40}, 0.75f * trough);
-        shade += 0.5f * along * across * std::exp(-across * across);  // south wall lit, north wall dark
+        shade +=
+            0.5f * along * across * std::exp(-across * across);  // south wall lit, north wall dark
         for (size_t i = 0; i < summits.size(); ++i) {
             Vec3 offset = at.p - summits[i];
             float r = Length(offset) / (kShields[i].radius * kDegree);
             if (r >= 1.3f) continue;
-            float slope = r < 0.12f ? 4.0f : -1.2f * SmoothStep(1.3f, 0.9f, r);  // caldera, then flank
+            float slope =
+                r < 0.12f ? 4.0f : -1.2f * SmoothStep(1.3f, 0.9f, r);  // caldera, then flank
             shade += 0.35f * ShadeRadial(at, offset, slope);
             colour = Mix(colour, Rgb{190, 110, 70}, 0.4f * (1 - SmoothStep(0.6f, 1.2f, r)));
         }
@@ -180,9 +193,8 @@ void DrawMars(RgbPicture& map) {
 }
 
 void DrawPluto(RgbPicture& map) {
-    CraterField field =
-        SplatCraters(ScatterCraters({500, 0.4f * kDegree, 4 * kDegree, 0.3f, 0}, 0x9106), map.width,
-                     map.height);
+    CraterField field = SplatCraters(
+        ScatterCraters({500, 0.4f * kDegree, 4 * kDegree, 0.3f, 0}, 0x9106), map.width, map.height);
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 2, 0.4f, 2, 91);
@@ -193,18 +205,26 @@ void DrawPluto(RgbPicture& map) {
         // The dark reddish belt west of the heart, along the equator.
         float ragged = lon < 0 && std::fabs(lat) < 45 ? 12 * Fbm(at.p * 4, 4, 93) : 0;
         float along = (lon + 90 + ragged) / 65;  // -1 to 1 from its western to its eastern end
-        float beltLat = 1 - SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (4 + 14 * (1 - along * along)));
+        float beltLat =
+            1 -
+            SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (4 + 14 * (1 - along * along)));
         float beltLon = 1 - SmoothStep(0.8f, 1.0f, std::fabs(along));
-        float belt = beltLon * beltLat > 0 ? SmoothStep(0.25f, 0.65f, beltLon * beltLat + 0.25f * Fbm(at.p * 10, 3, 94)) : 0;
+        float belt =
+            beltLon * beltLat > 0
+                ? SmoothStep(0.25f, 0.65f, beltLon * beltLat + 0.25f * Fbm(at.p * 10, 3, 94))
+                : 0;
         colour = Mix(colour, Mix(Rgb{80, 38, 26}, Rgb{120, 60, 38}, Clamp01(tone)), 0.9f * belt);
         // The heart: a bright plain of two lobes, the western one with cells.
         float plain = 0;
         if (std::fabs(lon) < 45 && lat > -30 && lat < 60) {
-            float u = (lon + 2.5f * Fbm(at.p * 6, 3, 95)) / 28, v = (lat - 16 + 2.5f * Fbm(at.p * 6, 3, 96)) / 28;
+            float u = (lon + 2.5f * Fbm(at.p * 6, 3, 95)) / 28,
+                  v = (lat - 16 + 2.5f * Fbm(at.p * 6, 3, 96)) / 28;
             v = -v * 1.1f + 0.15f;
-            float f = std::pow(u * u + v * v - 1, 3.0f) + u * u * v * v * v;  // heart, point to the south
+            float f =
+                std::pow(u * u + v * v - 1, 3.0f) + u * u * v * v * v;  // heart, point to the south
             plain = 1 - SmoothStep(-0.05f, 0.05f, f);
-            float cells = plain > 0 && u < 0 ? SmoothStep(0.3f, 0.6f, WorleyNearest(at.p * 30, 97)) : 0.3f;
+            float cells =
+                plain > 0 && u < 0 ? SmoothStep(0.3f, 0.6f, WorleyNearest(at.p * 30, 97)) : 0.3f;
             colour = Mix(colour, Mix(Rgb{246, 240, 230}, Rgb{226, 218, 206}, cells), plain);
         }
         colour = Shaded(colour, craters.Shade(at) * (1 - plain));
@@ -222,7 +242,8 @@ void DrawVenus(RgbPicture& map) {
     Paint(map, [&](const Place& at) {
         float streaks = Fbm(stretch(at) + WarpAt(warp, grid, at), 5, 22);
         // Bands that lean towards the poles away from the equator: a V lying east-west.
-        float phase = std::fabs(at.lat) * 2.4f + 0.45f * std::cos(at.lat) * std::cos(at.lon) + 0.5f * streaks;
+        float phase =
+            std::fabs(at.lat) * 2.4f + 0.45f * std::cos(at.lat) * std::cos(at.lon) + 0.5f * streaks;
         float bands = std::sin(phase * 2 * kPi);
         float tone = 0.5f + 0.22f * bands + 0.2f * streaks;
         return Mix(Rgb{208, 183, 135}, Rgb{240, 228, 192}, Clamp01(tone));
@@ -240,7 +261,8 @@ void DrawEarth(RgbPicture& map) {
         for (int32_t x = 0; x < map.width; ++x) {
             Place at = PlaceOf(grid, x, y);
             float h = Fbm(at.p * 1.4f + WarpAt(landWarp, grid, at), 6, 32);
-            height[static_cast<size_t>(y) * map.width + x] = h + 1.5f * SmoothStep(-66, -74, Degrees(at.lat));
+            height[static_cast<size_t>(y) * map.width + x] =
+                h + 1.5f * SmoothStep(-66, -74, Degrees(at.lat));
         }
     });
     std::vector<float> sorted = height;
@@ -250,7 +272,8 @@ void DrawEarth(RgbPicture& map) {
     Paint(map, [&](const Place& at) {
         float h = height[static_cast<size_t>(at.y) * map.width + at.x] - sea;
         float lat = std::fabs(Degrees(at.lat));
-        if (h >= 0 || lat > 70) lat += 7 * Fbm(at.p * 5, 3, 33);  // ragged edges of climates and ice
+        if (h >= 0 || lat > 70)
+            lat += 7 * Fbm(at.p * 5, 3, 33);  // ragged edges of climates and ice
         Rgb colour;
         if (h < 0) {
             colour = Mix(Rgb{50, 115, 165}, Rgb{18, 45, 110}, SmoothStep(0, 0.15f, -h));
@@ -285,9 +308,9 @@ struct Band {
 };
 
 struct Storm {
-    float lat, lon;        // degrees
-    float width, height;   // half-axes in degrees
-    float swirl;           // radians of turn at the centre
+    float lat, lon;       // degrees
+    float width, height;  // half-axes in degrees
+    float swirl;          // radians of turn at the centre
     Rgb colour;
     float opacity;
 };
@@ -345,7 +368,8 @@ Vec3 Swirl(Vec3 p, const std::vector<Storm>& storms, const Storm** nearest, floa
 void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm>& storms) {
     auto stretch = [&style](Vec3 p) { return Vec3{p.x * 3, p.y * 3 * style.stretch, p.z * 3}; };
     MapGrid grid = MakeGrid(map.width, map.height);
-    WarpGrid warp = MakeWarpGrid(grid, [&](const Place& at) { return stretch(at.p); }, style.warp, 2, style.seed);
+    WarpGrid warp = MakeWarpGrid(
+        grid, [&](const Place& at) { return stretch(at.p); }, style.warp, 2, style.seed);
     Paint(map, [&](const Place& at) {
         const Storm* storm = nullptr;
         float e = 3;
@@ -362,15 +386,19 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
         float polar = SmoothStep(style.polar - 8, style.polar + 6, std::fabs(lat));
         if (polar > 0) {
             Rgb mottled = BandColour(style, lat > 0 ? 90.0f : -90.0f);
-            mottled = Scale(mottled, 1 + 1.5f * style.streaks * Fbm(Warp(p * 9, 0.3f, 2, style.seed + 40), 4, style.seed + 41));
+            mottled = Scale(mottled,
+                            1 + 1.5f * style.streaks *
+                                    Fbm(Warp(p * 9, 0.3f, 2, style.seed + 40), 4, style.seed + 41));
             colour = Mix(colour, mottled, polar);
         }
         if (storm != nullptr) {
             // A darker core curling within a lighter rim, and a pale collar outside.
             float curl = Fbm(p * 18, 3, style.seed + 30);
-            Rgb oval = Scale(storm->colour, 0.9f + 0.18f * SmoothStep(0.2f, 0.9f, e) + 0.07f * curl);
+            Rgb oval =
+                Scale(storm->colour, 0.9f + 0.18f * SmoothStep(0.2f, 0.9f, e) + 0.07f * curl);
             float collar = (e - 1.2f) / 0.2f;
-            colour = Mix(colour, Rgb{236, 228, 210}, 0.4f * storm->opacity * std::exp(-collar * collar));
+            colour =
+                Mix(colour, Rgb{236, 228, 210}, 0.4f * storm->opacity * std::exp(-collar * collar));
             colour = Mix(colour, oval, storm->opacity * (1 - SmoothStep(0.85f, 1.05f, e)));
         }
         return colour;
@@ -380,10 +408,11 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
 void DrawJupiter(RgbPicture& map) {
     const Rgb zone{232, 220, 196}, belt{172, 118, 80}, darkBelt{150, 98, 66}, pale{214, 196, 165},
         polar{172, 152, 128};
-    const Band kBands[] = {{90, polar}, {58, pale},     {50, polar},   {43, pale},  {36, belt},
-                           {31, zone},  {24, belt},     {20, zone},    {16, darkBelt}, {8, {222, 200, 170}},
-                           {0, zone},   {-7, darkBelt}, {-19, zone},   {-28, belt}, {-33, zone},
-                           {-40, pale}, {-45, polar},   {-52, pale},   {-60, polar}};
+    const Band kBands[] = {{90, polar},    {58, pale},           {50, polar}, {43, pale},
+                           {36, belt},     {31, zone},           {24, belt},  {20, zone},
+                           {16, darkBelt}, {8, {222, 200, 170}}, {0, zone},   {-7, darkBelt},
+                           {-19, zone},    {-28, belt},          {-33, zone}, {-40, pale},
+                           {-45, polar},   {-52, pale},          {-60, polar}};
     std::vector<Storm> storms = {{-22, 200, 12, 6.5f, 1.6f, {196, 98, 62}, 0.85f},
                                  {-33, 250, 3.5f, 2.5f, 1.5f, {245, 240, 230}, 0.9f},
                                  {-34, 290, 3, 2.2f, 1.5f, {245, 240, 230}, 0.9f},
@@ -394,25 +423,26 @@ void DrawJupiter(RgbPicture& map) {
 }
 
 void DrawSaturn(RgbPicture& map) {
-    const Rgb gold{226, 200, 142}, butterscotch{212, 178, 120}, cream{234, 214, 166}, polar{200, 180, 138};
-    const Band kBands[] = {{90, polar},      {70, butterscotch}, {55, gold},  {42, butterscotch},
-                           {33, cream},      {22, butterscotch}, {12, cream}, {-10, gold},
-                           {-20, butterscotch}, {-30, cream},    {-42, gold}, {-55, butterscotch},
-                           {-70, polar}};
+    const Rgb gold{226, 200, 142}, butterscotch{212, 178, 120}, cream{234, 214, 166},
+        polar{200, 180, 138};
+    const Band kBands[] = {
+        {90, polar},        {70, butterscotch},  {55, gold},  {42, butterscotch},  {33, cream},
+        {22, butterscotch}, {12, cream},         {-10, gold}, {-20, butterscotch}, {-30, cream},
+        {-42, gold},        {-55, butterscotch}, {-70, polar}};
     DrawGiant(map, {kBands, std::size(kBands), 2.5f, 1.5f, 8, 0.03f, 0.3f, 68, 42}, {});
 }
 
 void DrawUranus(RgbPicture& map) {
     const Rgb cyan{172, 218, 226};
-    const Band kBands[] = {{90, {186, 228, 234}}, {60, {178, 222, 229}}, {35, cyan}, {10, {168, 215, 224}},
-                           {-15, cyan}, {-40, {168, 215, 224}}};
+    const Band kBands[] = {{90, {186, 228, 234}}, {60, {178, 222, 229}}, {35, cyan},
+                           {10, {168, 215, 224}}, {-15, cyan},           {-40, {168, 215, 224}}};
     DrawGiant(map, {kBands, std::size(kBands), 8.0f, 1.0f, 8, 0.012f, 0.2f, 90, 43}, {});
 }
 
 void DrawNeptune(RgbPicture& map) {
     const Rgb azure{48, 82, 180}, deep{38, 66, 160}, light{62, 100, 192};
-    const Band kBands[] = {{90, light}, {60, azure}, {40, deep}, {22, azure}, {-5, light},
-                           {-18, azure}, {-45, deep}, {-60, azure}};
+    const Band kBands[] = {{90, light}, {60, azure},  {40, deep},  {22, azure},
+                           {-5, light}, {-18, azure}, {-45, deep}, {-60, azure}};
     std::vector<Storm> storms = {{-20, 200, 14, 7, 1.0f, {22, 34, 100}, 0.85f},
                                  {-27, 207, 5, 1.3f, 0.5f, {235, 240, 250}, 0.8f},
                                  {-14, 195, 4, 1.0f, 0.5f, {225, 232, 248}, 0.6f},
@@ -426,8 +456,8 @@ void DrawNeptune(RgbPicture& map) {
     Random random{0x4E9};
     for (float belt : {-42.0f, -38.0f, 27.0f, -68.0f, 32.0f}) {
         for (int i = 0; i < 6; ++i) {
-            streaks.push_back({belt + random.Range(-4, 4), random.Range(0, 360), random.Range(8, 30),
-                               random.Range(0.25f, 0.6f)});
+            streaks.push_back({belt + random.Range(-4, 4), random.Range(0, 360),
+                               random.Range(8, 30), random.Range(0.25f, 0.6f)});
         }
     }
     MapGrid grid = MakeGrid(map.width, map.height);
@@ -440,13 +470,16 @@ void DrawNeptune(RgbPicture& map) {
                 if (std::fabs(lat - streak.lat) > 4) continue;
                 float along = Degrees(LonDelta(at.lon, streak.lon * kDegree)) / streak.length;
                 if (std::fabs(along) > 1) continue;
-                float across = (lat - streak.lat - 1.5f * along * along) / std::max(streak.width, pixel);
-                white += std::exp(-across * across) * (1 - SmoothStep(0.4f, 1.0f, std::fabs(along)));
+                float across =
+                    (lat - streak.lat - 1.5f * along * along) / std::max(streak.width, pixel);
+                white +=
+                    std::exp(-across * across) * (1 - SmoothStep(0.4f, 1.0f, std::fabs(along)));
             }
             if (white < 0.01f) continue;
             white = Clamp01(white * (0.6f + 0.6f * Fbm(at.p * 20, 2, 45)));
             uint8_t* out = map.pixels.data() + 3 * (static_cast<size_t>(y) * map.width + x);
-            for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(std::lround(out[c] + (240 - out[c]) * white));
+            for (int c = 0; c < 3; ++c)
+                out[c] = static_cast<uint8_t>(std::lround(out[c] + (240 - out[c]) * white));
         }
     });
 }
@@ -458,17 +491,29 @@ bool DrawMap(const std::string& name, RgbPicture* map) {
     for (char& ch : body) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     map->width = kMapWidth;
     map->height = kMapHeight;
-    if (body == "sun") DrawSun(*map);
-    else if (body == "mercury") DrawMercury(*map);
-    else if (body == "venus") DrawVenus(*map);
-    else if (body == "earth") DrawEarth(*map);
-    else if (body == "moon") DrawMoon(*map);
-    else if (body == "mars") DrawMars(*map);
-    else if (body == "jupiter") DrawJupiter(*map);
-    else if (body == "saturn") DrawSaturn(*map);
-    else if (body == "uranus") DrawUranus(*map);
-    else if (body == "neptune") DrawNeptune(*map);
-    else if (body == "pluto") DrawPluto(*map);
-    else return false;
+    if (body == "sun")
+        DrawSun(*map);
+    else if (body == "mercury")
+        DrawMercury(*map);
+    else if (body == "venus")
+        DrawVenus(*map);
+    else if (body == "earth")
+        DrawEarth(*map);
+    else if (body == "moon")
+        DrawMoon(*map);
+    else if (body == "mars")
+        DrawMars(*map);
+    else if (body == "jupiter")
+        DrawJupiter(*map);
+    else if (body == "saturn")
+        DrawSaturn(*map);
+    else if (body == "uranus")
+        DrawUranus(*map);
+    else if (body == "neptune")
+        DrawNeptune(*map);
+    else if (body == "pluto")
+        DrawPluto(*map);
+    else
+        return false;
     return true;
 }

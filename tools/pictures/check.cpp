@@ -22,11 +22,13 @@ std::string Utf8(const fs::path& path) {
     return std::string(text.begin(), text.end());
 }
 
-fs::path PathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path PathOf(const std::string& utf8) {
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 constexpr const char* kBodyPictures[] = {
-    "Sun.bmp",  "Mercury.bmp", "Venus.bmp",  "earth.bmp",   "Moon.bmp", "Mars.bmp",
-    "Jupiter.bmp", "Saturn.bmp", "Uranus.bmp", "Neptune.bmp", "pluto.bmp",
+    "Sun.bmp",     "Mercury.bmp", "Venus.bmp",  "earth.bmp",   "Moon.bmp",  "Mars.bmp",
+    "Jupiter.bmp", "Saturn.bmp",  "Uranus.bmp", "Neptune.bmp", "pluto.bmp",
 };
 constexpr size_t kSniffBytes = 64;
 constexpr uint32_t kVersion4HeaderSize = 108;
@@ -61,11 +63,16 @@ uint32_t HeaderSize(const std::vector<unsigned char>& bytes) {
 
 const char* CompressionName(uint32_t compression) {
     switch (compression) {
-        case BI_RGB: return "uncompressed";
-        case BI_RLE8: return "RLE8";
-        case BI_RLE4: return "RLE4";
-        case BI_BITFIELDS: return "bit fields";
-        default: return "unknown compression";
+        case BI_RGB:
+            return "uncompressed";
+        case BI_RLE8:
+            return "RLE8";
+        case BI_RLE4:
+            return "RLE4";
+        case BI_BITFIELDS:
+            return "bit fields";
+        default:
+            return "unknown compression";
     }
 }
 
@@ -95,8 +102,7 @@ void Advise(const char* advice, const char* name) {
 void ExplainFailure(const char* name, const std::vector<unsigned char>& bytes) {
     printf("%s: will not load: \"%s\"\n", name, ConsoleLastMessage());
     if (StartsWith(bytes, "\x89PNG", 4) || StartsWith(bytes, "\xFF\xD8\xFF", 3)) {
-        printf("    It is a %s picture with a .bmp name.\n",
-               bytes[0] == 0x89 ? "PNG" : "JPEG");
+        printf("    It is a %s picture with a .bmp name.\n", bytes[0] == 0x89 ? "PNG" : "JPEG");
         printf("    Convert it: `heliora-pictures import %s %s`.\n", name, name);
         return;
     }
@@ -136,14 +142,17 @@ std::string CaseVariant(const fs::path& folder, const std::string& name) {
 void ExplainMissing(const fs::path& folder, const char* name) {
     std::string variant = CaseVariant(folder, name);
     if (!variant.empty()) {
-        printf("%s: missing, but %s is there: the viewer looks for %s with exactly that "
-               "case. Rename it.\n", name, variant.c_str(), name);
+        printf(
+            "%s: missing, but %s is there: the viewer looks for %s with exactly that "
+            "case. Rename it.\n",
+            name, variant.c_str(), name);
         return;
     }
     std::string body(name, strlen(name) - 4);
-    printf("%s: missing. Put a BMP picture named exactly %s there, e.g. "
-           "`heliora-pictures import picture.png %s` or `heliora-pictures generate %s %s`.\n",
-           name, name, Utf8(folder / name).c_str(), body.c_str(), Utf8(folder / name).c_str());
+    printf(
+        "%s: missing. Put a BMP picture named exactly %s there, e.g. "
+        "`heliora-pictures import picture.png %s` or `heliora-pictures generate %s %s`.\n",
+        name, name, Utf8(folder / name).c_str(), body.c_str(), Utf8(folder / name).c_str());
 }
 
 bool CheckOne(const fs::path& folder, const char* name) {
@@ -163,8 +172,10 @@ bool CheckOne(const fs::path& folder, const char* name) {
         return true;
     }
     if (bytes.empty()) {
-        printf("%s: will not load: it is empty or cannot be read. Replace it with a BMP "
-               "picture.\n", name);
+        printf(
+            "%s: will not load: it is empty or cannot be read. Replace it with a BMP "
+            "picture.\n",
+            name);
         return false;
     }
     ExplainFailure(name, bytes);

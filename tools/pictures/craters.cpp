@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr float kReach = 2.2f;      // how far the rim and ejecta reach, in radii
-constexpr float kRayReach = 9.0f;   // and the rays
+constexpr float kReach = 2.2f;     // how far the rim and ejecta reach, in radii
+constexpr float kRayReach = 9.0f;  // and the rays
 constexpr int kRaySpokes = 40;
 
 // Height across a crater at x radii from its centre: a parabolic bowl 1 deep,
@@ -69,7 +69,8 @@ std::vector<Crater> ScatterCraters(const CraterSpec& spec, uint64_t seed) {
         Crater crater{SpherePoint(lat, lon), r, 0, 0, static_cast<uint32_t>(random.Next())};
         if (kPi / 2 - std::fabs(lat) < kReach * r + 2 * kDegree) continue;  // keeps pole rows clean
         // Large craters are shallower for their size.
-        crater.relief = spec.relief / (1 + 3 * (r - spec.smallest) / (spec.largest - spec.smallest));
+        crater.relief =
+            spec.relief / (1 + 3 * (r - spec.smallest) / (spec.largest - spec.smallest));
         craters.push_back(crater);
     }
     std::sort(craters.begin(), craters.end(),
@@ -98,7 +99,8 @@ CraterField SplatCraters(const std::vector<Crater>& craters, int32_t width, int3
         float lon = std::atan2(crater.centre.z, crater.centre.x);
         Span span;
         span.top = std::max(0, static_cast<int32_t>((kPi / 2 - lat - reach) / kPi * height));
-        span.bottom = std::min(height - 1, static_cast<int32_t>((kPi / 2 - lat + reach) / kPi * height) + 1);
+        span.bottom =
+            std::min(height - 1, static_cast<int32_t>((kPi / 2 - lat + reach) / kPi * height) + 1);
         float highest = std::fabs(lat) + reach;
         float halfWidth = highest >= kPi / 2 ? kPi : std::asin(std::sin(reach) / std::cos(highest));
         span.left = static_cast<int32_t>(std::floor((lon - halfWidth) / (2 * kPi) * width));
@@ -110,7 +112,8 @@ CraterField SplatCraters(const std::vector<Crater>& craters, int32_t width, int3
         for (size_t i = 0; i < craters.size(); ++i) {
             const Crater& crater = craters[i];
             const Span& span = spans[i];
-            if (y < span.top || y > span.bottom || crater.radius < pixel) continue;  // too small to show
+            if (y < span.top || y > span.bottom || crater.radius < pixel)
+                continue;  // too small to show
             float chord = 2 * std::sin(crater.radius / 2);
             for (int32_t c = 0; c < span.columns; ++c) {
                 int32_t x = ((span.left + c) % width + width) % width;

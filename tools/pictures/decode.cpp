@@ -27,7 +27,8 @@ bool WritePpm(const char* path, const ImageRecord* image) {
     bool ok = fprintf(out, "P6\n%d %d\n255\n", image->width, image->height) > 0;
     size_t rowBytes = kPixelBytes * static_cast<size_t>(image->width);
     for (int32_t row = image->height - 1; ok && row >= 0; --row) {
-        ok = fwrite(image->pixels + rowBytes * static_cast<size_t>(row), 1, rowBytes, out) == rowBytes;
+        ok = fwrite(image->pixels + rowBytes * static_cast<size_t>(row), 1, rowBytes, out) ==
+             rowBytes;
     }
     return fclose(out) == 0 && ok;
 }

@@ -19,8 +19,8 @@ constexpr int32_t kMaxHeight = 512;
 constexpr int kRgbChannels = 3;
 
 void FitWithin(int32_t width, int32_t height, int32_t* fitWidth, int32_t* fitHeight) {
-    double scale = std::min({1.0, static_cast<double>(kMaxWidth) / width,
-                             static_cast<double>(kMaxHeight) / height});
+    double scale = std::min(
+        {1.0, static_cast<double>(kMaxWidth) / width, static_cast<double>(kMaxHeight) / height});
     *fitWidth = std::max<int32_t>(1, static_cast<int32_t>(std::lround(width * scale)));
     *fitHeight = std::max<int32_t>(1, static_cast<int32_t>(std::lround(height * scale)));
     *fitWidth = std::min(*fitWidth, kMaxWidth);
@@ -65,7 +65,8 @@ int ImportCommand(const std::string& source, const std::string& bmpPath) {
     int width = 0, height = 0, channels = 0;
     uint8_t* pixels = stbi_load(source.c_str(), &width, &height, &channels, kRgbChannels);
     if (pixels == nullptr) {
-        fprintf(stderr, "Cannot read %s as a picture: %s.\n", source.c_str(), stbi_failure_reason());
+        fprintf(stderr, "Cannot read %s as a picture: %s.\n", source.c_str(),
+                stbi_failure_reason());
         return kExitFailure;
     }
     int32_t outWidth, outHeight;

@@ -78,7 +78,8 @@ struct WarpGrid {
 constexpr int32_t kWarpStep = 4;
 
 template <typename PointFunction>
-WarpGrid MakeWarpGrid(const MapGrid& grid, PointFunction&& point, float amount, int octaves, uint32_t seed) {
+WarpGrid MakeWarpGrid(const MapGrid& grid, PointFunction&& point, float amount, int octaves,
+                      uint32_t seed) {
     WarpGrid warp;
     warp.columns = grid.width / kWarpStep + 1;  // the last repeats the first: the map wraps
     warp.rows = (grid.height - 2) / kWarpStep + 2;
@@ -87,7 +88,8 @@ WarpGrid MakeWarpGrid(const MapGrid& grid, PointFunction&& point, float amount, 
         int32_t y = std::min(j * kWarpStep, grid.height - 1);
         for (int32_t i = 0; i < warp.columns; ++i) {
             Vec3 p = point(PlaceOf(grid, (i * kWarpStep) % grid.width, y));
-            warp.offsets[static_cast<size_t>(j) * warp.columns + i] = Warp(p, amount, octaves, seed) - p;
+            warp.offsets[static_cast<size_t>(j) * warp.columns + i] =
+                Warp(p, amount, octaves, seed) - p;
         }
     });
     return warp;
@@ -127,10 +129,10 @@ inline Vec3 LightAlong(const Place& at) { return at.east * -0.8f + at.north * 0.
 
 struct Crater {
     Vec3 centre;
-    float radius;    // radians of arc
-    float relief;    // how strongly rims and walls are shaded
-    float rays;      // 0 for none; else the brightness of its ray system
-    uint32_t seed;   // for the rays' pattern
+    float radius;   // radians of arc
+    float relief;   // how strongly rims and walls are shaded
+    float rays;     // 0 for none; else the brightness of its ray system
+    uint32_t seed;  // for the rays' pattern
 };
 
 struct CraterSpec {

@@ -40,9 +40,9 @@ constexpr Shuffle kShuffle = MakeShuffle();
 
 // The twelve edge directions of a cube, four of them twice: a corner's
 // gradient, picked by its shuffled index.
-constexpr float kGradients[16][3] = {{1, 1, 0},  {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1},  {-1, 0, 1},
-                                     {1, 0, -1}, {-1, 0, -1}, {0, 1, 1},  {0, -1, 1},  {0, 1, -1}, {0, -1, -1},
-                                     {1, 1, 0},  {0, -1, 1},  {-1, 1, 0}, {0, -1, -1}};
+constexpr float kGradients[16][3] = {
+    {1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1}, {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
+    {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}, {1, 1, 0}, {0, -1, 1}, {-1, 1, 0}, {0, -1, -1}};
 
 inline float Gradient(int h, float x, float y, float z) {
     const float* g = kGradients[h & 15];
@@ -71,8 +71,10 @@ float GradientNoise(Vec3 p, uint32_t seed) {
     float u = Fade(dx), v = Fade(dy), w = Fade(dz);
     float x00 = Lerp(Gradient(s[AA], dx, dy, dz), Gradient(s[BA], dx - 1, dy, dz), u);
     float x10 = Lerp(Gradient(s[AB], dx, dy - 1, dz), Gradient(s[BB], dx - 1, dy - 1, dz), u);
-    float x01 = Lerp(Gradient(s[AA + 1], dx, dy, dz - 1), Gradient(s[BA + 1], dx - 1, dy, dz - 1), u);
-    float x11 = Lerp(Gradient(s[AB + 1], dx, dy - 1, dz - 1), Gradient(s[BB + 1], dx - 1, dy - 1, dz - 1), u);
+    float x01 =
+        Lerp(Gradient(s[AA + 1], dx, dy, dz - 1), Gradient(s[BA + 1], dx - 1, dy, dz - 1), u);
+    float x11 = Lerp(Gradient(s[AB + 1], dx, dy - 1, dz - 1),
+                     Gradient(s[BB + 1], dx - 1, dy - 1, dz - 1), u);
     return Lerp(Lerp(x00, x10, v), Lerp(x01, x11, v), w);
 }
 
@@ -89,8 +91,9 @@ float Fbm(Vec3 p, int octaves, uint32_t seed, float gain) {
 }
 
 Vec3 Warp(Vec3 p, float amount, int octaves, uint32_t seed) {
-    return p + Vec3{Fbm(p, octaves, seed + 1), Fbm(p, octaves, seed + 2), Fbm(p, octaves, seed + 3)} *
-                   amount;
+    return p +
+           Vec3{Fbm(p, octaves, seed + 1), Fbm(p, octaves, seed + 2), Fbm(p, octaves, seed + 3)} *
+               amount;
 }
 
 float WorleyNearest(Vec3 p, uint32_t seed) {
