@@ -5,10 +5,13 @@
 # end-to-end harness runs the sanitized viewer with leak checks at exit and
 # fails on any report); and a short fuzzing run of the BMP reader. The Windows
 # build (scripts/windows.sh) runs the end-to-end scenario and pause under Wine.
+# The house style is checked first; a lapse fails the run once all has run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh test
 jobs=$(nproc)
+style=0
+bash scripts/style.sh || style=$?
 
 cmake -S . -B build -DHELIORA_WERROR=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=ON \
   -DHELIORA_WINDOWS_VIEWER="$PWD/build-windows/heliora-win64/heliora.exe" >/dev/null
@@ -32,3 +35,4 @@ ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$
   -L 'unit|gl|tools|e2e'
 
 bash scripts/fuzz.sh 30
+exit "$style"
