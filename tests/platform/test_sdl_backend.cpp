@@ -104,6 +104,17 @@ class SdlBackend : public ::testing::Test {
         ASSERT_EQ(SDL_PushEvent(&event), 1);
     }
 
+    // A move with the right button held, as SDL reports a drag.
+    void PushRightDrag(Sint32 x, Sint32 y) {
+        SDL_Event event = {};
+        event.motion.type = SDL_MOUSEMOTION;
+        event.motion.windowID = SDL_GetWindowID(sdlWindow);
+        event.motion.state = SDL_BUTTON_RMASK;
+        event.motion.x = x;
+        event.motion.y = y;
+        ASSERT_EQ(SDL_PushEvent(&event), 1);
+    }
+
     static constexpr const char* kClass = "BackendTest";
     static constexpr PixelFormatDescriptor kRequest = {
         40, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER, PFD_TYPE_RGBA, 16};
@@ -259,17 +270,9 @@ TEST_F(SdlBackend, AutoRepeatGivesFurtherKeyDownsOfTheLastKeyPressedOnly) {
 TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
     WindowHandle window = OpenWindow();  // 320 x 240
     ASSERT_NE(window, nullptr);
-    SDL_Event motion = {};
-    motion.motion.type = SDL_MOUSEMOTION;
-    motion.motion.windowID = SDL_GetWindowID(sdlWindow);
-    motion.motion.state = SDL_BUTTON_RMASK;
-    motion.motion.x = 110;
-    motion.motion.y = 95;
-    SDL_PushEvent(&motion);
-    motion.motion.x = -1;  // dragged out past the left edge: not heard of
-    SDL_PushEvent(&motion);
-    motion.motion.x = 320;
-    SDL_PushEvent(&motion);
+    PushRightDrag(110, 95);
+    PushRightDrag(-1, 95);  // dragged out past the left edge: not heard of
+    PushRightDrag(320, 95);
     PushKey(SDL_KEYDOWN, SDLK_LSHIFT, 0, KMOD_LSHIFT);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 300, 200);
     PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 300, 200);  // no message
@@ -324,13 +327,7 @@ TEST_F(SdlBackend, ARightPressWhoseWindowIsDestroyedIsReleasedInTheNextWindow) {
     windows.clear();
     WindowHandle next = OpenWindow();
     ASSERT_NE(next, nullptr);
-    SDL_Event motion = {};
-    motion.motion.type = SDL_MOUSEMOTION;
-    motion.motion.windowID = SDL_GetWindowID(sdlWindow);
-    motion.motion.state = SDL_BUTTON_RMASK;
-    motion.motion.x = 30;
-    motion.motion.y = 40;
-    SDL_PushEvent(&motion);
+    PushRightDrag(30, 40);
     std::vector<PlatMessage> messages = TakeAll();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].message, WM_RBUTTONUP);
