@@ -2,9 +2,9 @@
 // is one this reader converts and that its sizes and pixel data fit, then
 // allocates the output and the record (two malloc blocks) and converts the
 // pixels straight into the output, with no full-size intermediate.
-#include "imaging/bmp_decode.h"
-
 #include <cstdlib>
+
+#include "imaging/bmp_decode.h"
 
 namespace {
 

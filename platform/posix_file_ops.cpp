@@ -2,6 +2,8 @@
 // desktop and the console): straight onto the POSIX mapping helpers. The
 // scripted fake has its own, which log each step and can fail any of them;
 // it cannot replace files, which only the picture tool does.
+#include "platform/platform.h"
+
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
@@ -10,7 +12,6 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/platform.h"
 #include "platform/posix_files.h"
 
 FileHandle PlatOpenFileForReading(const char* path) {

@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/gl_info.h"
 #include "platform/platform.h"
+#include "platform/gl_info.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 // (asked for at the first paced swap, given back at exit), since Windows'
 // default 15.6 ms ticks would stretch each wait to about 31 ms. With vertical
 // sync that wait is already spent in the swap.
-#include "platform/gl_info.h"
 #include "platform/platform.h"
+#include "platform/gl_info.h"
 #include "platform/win32_text.h"
 
 // After the contract: its constants share their names with these headers'
@@ -22,9 +22,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <GL/gl.h>
-#include <mmsystem.h>
 #include <windows.h>
+#include <mmsystem.h>
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The cast of the scene (eleven bodies with their names, texture slots, sizes
 // and orbit radii) and the thirteen orbit angles that move one step per frame.
-#include "scene/scene.h"
 #include "shell/shell.h"
+#include "scene/scene.h"
 
 const BodyRecord kBodies[kBodyCount] = {
     {"Sun", kSunId, kSunSlot, "Sun.bmp", 0.6f, 0.0f},
