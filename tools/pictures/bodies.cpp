@@ -53,7 +53,8 @@ void DrawSun(RgbPicture& map) {
                              random.Range(1.0f, 2.6f) * kDegree * (m == 0 ? 1.4f : 0.8f)});
         }
     }
-    Paint(map, [&](const Place& at) {
+    MapGrid grid = MakeGrid(map.width, map.height);
+    Paint(map, grid, [&](const Place& at) {
         float cells = WorleyNearest(at.p * 26, 51);
         float mottle = Fbm(at.p * 6, 4, 52);
         float tone = 0.62f + 0.14f * (1 - SmoothStep(0.15f, 0.75f, cells)) + 0.08f * mottle;
@@ -93,7 +94,7 @@ void DrawMercury(RgbPicture& map) {
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.5f, 0.5f, 2, 61);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         float plains = SmoothStep(0.05f, 0.3f, Fbm(at.p * 1.5f + WarpAt(warp, grid, at), 4, 62));
         float tone = 0.5f + 0.2f * Fbm(at.p * 4, 5, 63);
         Rgb colour = Mix(Rgb{105, 98, 90}, Rgb{175, 163, 148}, Clamp01(tone));
@@ -120,7 +121,7 @@ void DrawMoon(RgbPicture& map) {
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 2, 0.35f, 2, 71);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         Vec3 q = at.p * 2 + WarpAt(warp, grid, at);
         float ragged = 0.12f * Fbm(q * 2, 4, 72);
         float mare = 0;
@@ -158,7 +159,7 @@ void DrawMars(RgbPicture& map) {
         summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.6f, 0.5f, 2, 81);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         float lat = Degrees(at.lat);
         Vec3 q = at.p * 1.6f + WarpAt(warp, grid, at);
         float dark =
@@ -198,7 +199,7 @@ void DrawPluto(RgbPicture& map) {
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 2, 0.4f, 2, 91);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         float lat = Degrees(at.lat), lon = Degrees(LonDelta(at.lon, kPi));  // lon 0 at the heart
         float tone = 0.5f + 0.3f * Fbm(at.p * 2 + WarpAt(warp, grid, at), 5, 92);
         Rgb colour = Mix(Rgb{150, 105, 75}, Rgb{210, 180, 148}, Clamp01(tone));
@@ -239,7 +240,7 @@ void DrawVenus(RgbPicture& map) {
     auto stretch = [](const Place& at) { return Vec3{at.p.x * 2, at.p.y * 9, at.p.z * 2}; };
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = MakeWarpGrid(grid, stretch, 0.5f, 2, 21);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         float streaks = Fbm(stretch(at) + WarpAt(warp, grid, at), 5, 22);
         // Bands that lean towards the poles away from the equator: a V lying east-west.
         float phase =
@@ -269,7 +270,7 @@ void DrawEarth(RgbPicture& map) {
     auto level = sorted.begin() + static_cast<std::ptrdiff_t>(0.70 * sorted.size());
     std::nth_element(sorted.begin(), level, sorted.end());
     float sea = *level;
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         float h = height[static_cast<size_t>(at.y) * map.width + at.x] - sea;
         float lat = std::fabs(Degrees(at.lat));
         if (h >= 0 || lat > 70)
@@ -370,7 +371,7 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = MakeWarpGrid(
         grid, [&](const Place& at) { return stretch(at.p); }, style.warp, 2, style.seed);
-    Paint(map, [&](const Place& at) {
+    Paint(map, grid, [&](const Place& at) {
         const Storm* storm = nullptr;
         float e = 3;
         Vec3 p = Swirl(at.p, storms, &storm, &e);

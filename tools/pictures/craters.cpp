@@ -57,26 +57,26 @@ MapGrid MakeGrid(int32_t width, int32_t height) {
     return grid;
 }
 
-std::vector<Crater> ScatterCraters(const CraterSpec& spec, uint64_t seed) {
+std::vector<Crater> ScatterCraters(const CraterScatter& scatter, uint64_t seed) {
     Random random{seed};
     std::vector<Crater> craters;
-    float ratio = spec.largest / spec.smallest;
-    while (static_cast<int>(craters.size()) < spec.count) {
+    float ratio = scatter.largest / scatter.smallest;
+    while (static_cast<int>(craters.size()) < scatter.count) {
         // Cumulative count above radius r falls as 1 / r^2.
-        float r = spec.smallest / std::sqrt(1 - random.Uniform() * (1 - 1 / (ratio * ratio)));
+        float r = scatter.smallest / std::sqrt(1 - random.Uniform() * (1 - 1 / (ratio * ratio)));
         float y = random.Range(-1, 1), lon = random.Range(0, 2 * kPi);
         float lat = std::asin(y);
         Crater crater{SpherePoint(lat, lon), r, 0, 0, static_cast<uint32_t>(random.Next())};
         if (kPi / 2 - std::fabs(lat) < kReach * r + 2 * kDegree) continue;  // keeps pole rows clean
         // Large craters are shallower for their size.
-        crater.relief =
-            spec.relief / (1 + 3 * (r - spec.smallest) / (spec.largest - spec.smallest));
+        crater.relief = scatter.relief /
+                        (1 + 3 * (r - scatter.smallest) / (scatter.largest - scatter.smallest));
         craters.push_back(crater);
     }
     std::sort(craters.begin(), craters.end(),
               [](const Crater& a, const Crater& b) { return a.radius > b.radius; });
-    for (int i = 0; i < spec.rayed; ++i) {  // a few young ones of middle size
-        size_t young = static_cast<size_t>(spec.count / 30 + 7 * i);
+    for (int i = 0; i < scatter.rayed; ++i) {  // a few young ones of middle size
+        size_t young = static_cast<size_t>(scatter.count / 30 + 7 * i);
         if (young < craters.size()) craters[young].rays = 0.9f;
     }
     return craters;

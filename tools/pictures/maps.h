@@ -107,11 +107,10 @@ inline Vec3 WarpAt(const WarpGrid& warp, const MapGrid& grid, const Place& at) {
     return upper * (1 - v) + lower * v;
 }
 
-// Fills a width x height picture with colour(place) for every pixel.
+// Fills a picture with colour(place) for every pixel; `grid` is the picture's.
 template <typename ColourFunction>
-void Paint(RgbPicture& picture, ColourFunction&& colour) {
+void Paint(RgbPicture& picture, const MapGrid& grid, ColourFunction&& colour) {
     picture.pixels.assign(3 * static_cast<size_t>(picture.width) * picture.height, 0);
-    MapGrid grid = MakeGrid(picture.width, picture.height);
     ForEachRow(picture.height, [&](int32_t y) {
         uint8_t* out = picture.pixels.data() + 3 * static_cast<size_t>(y) * picture.width;
         for (int32_t x = 0; x < picture.width; ++x, out += 3) {
@@ -135,7 +134,7 @@ struct Crater {
     uint32_t seed;  // for the rays' pattern
 };
 
-struct CraterSpec {
+struct CraterScatter {
     int count;
     float smallest, largest;  // radii in radians
     float relief;             // shading of a small crater; large ones are shallower
@@ -144,7 +143,7 @@ struct CraterSpec {
 
 // Craters scattered uniformly over the sphere, sizes by a power law (many
 // small, few large), none reaching the pole rows.
-std::vector<Crater> ScatterCraters(const CraterSpec& spec, uint64_t seed);
+std::vector<Crater> ScatterCraters(const CraterScatter& scatter, uint64_t seed);
 
 // Per pixel of a width x height map: `shade` (relief against the light, 0 on
 // flat ground, about -1 to 1) and `bright` (fresh ejecta and rays, 0 to 1).
