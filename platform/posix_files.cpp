@@ -102,17 +102,11 @@ void CheckViewThread() {
 // A SIGBUS that is not ours, handed to the action that was there before.
 void PassOn(int signal, siginfo_t* info, void* context) {
     const struct sigaction& previous = previousBusAction;
-    if (previous.sa_flags & SA_SIGINFO) {
-        sigset_t held;
-        ::pthread_sigmask(SIG_BLOCK, &previous.sa_mask, &held);
-        previous.sa_sigaction(signal, info, context);
-        ::pthread_sigmask(SIG_SETMASK, &held, nullptr);
-        return;
-    }
-    // An ignored fault the kernel raised ends the process all the same.
-    const bool sent = info == nullptr || info->si_code <= 0;
-    if (previous.sa_handler == SIG_IGN && sent) return;
-    if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN) {
+    const bool withInfo = previous.sa_flags & SA_SIGINFO;
+    if (!withInfo && (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN)) {
+        // An ignored fault the kernel raised ends the process all the same.
+        const bool sent = info == nullptr || info->si_code <= 0;
+        if (previous.sa_handler == SIG_IGN && sent) return;
         // Delivered under the default action once this handler returns.
         struct sigaction fallback = {};
         fallback.sa_handler = SIG_DFL;
@@ -123,7 +117,10 @@ void PassOn(int signal, siginfo_t* info, void* context) {
     }
     sigset_t held;
     ::pthread_sigmask(SIG_BLOCK, &previous.sa_mask, &held);
-    previous.sa_handler(signal);
+    if (withInfo)
+        previous.sa_sigaction(signal, info, context);
+    else
+        previous.sa_handler(signal);
     ::pthread_sigmask(SIG_SETMASK, &held, nullptr);
 }
 
