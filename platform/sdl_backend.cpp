@@ -542,7 +542,7 @@ void QueueEvent(const SDL_Event& event) {
             QueueWindowEvent(event.window);
             break;
         case SDL_SYSWMEVENT:
-            QueueX11Press(*event.syswm.msg);
+            if (event.syswm.msg != nullptr) QueueX11Press(*event.syswm.msg);
             if (state.doubtfulButtons == 0) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
             break;
         case SDL_QUIT:
