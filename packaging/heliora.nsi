@@ -121,7 +121,7 @@ Var unrecordedInstall
   ${If} ${FileExists} "$INSTDIR\${NAME}"
     !insertmacro IsOurs "${NAME}"
     ${If} $0 = 0
-      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR already holds a ${NAME} that Heliora did not install. Setup leaves that folder alone; choose another one." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR already holds a ${NAME} that Heliora did not install. Setup leaves that folder as it is and installs nothing." /SD IDOK
       SetErrorLevel 2
       Quit
     ${EndIf}
