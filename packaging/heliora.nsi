@@ -7,10 +7,15 @@
 ; rights, into %LOCALAPPDATA%\Programs\Heliora, with a Start menu shortcut and
 ; an entry under Settings > Apps. /S installs, and uninstalls, silently.
 ;
-; Installing again replaces the programs and the readme but keeps every
-; picture already there: a user's own map saved under a body's name stays.
-; The uninstaller removes the files it knows by name, its shortcut and its
-; registry key, and the folder only when nothing else is left in it.
+; Setup never writes over a file it did not put there. It records in
+; heliora-uninstall.ini each file it wrote, with its size and CRC-32. Installing
+; again replaces the programs and the readme it had written, and keeps every
+; picture already there: a user's own map saved under a body's name stays. A
+; file of the user's under the readme's or a picture's name is left as it is;
+; one under a program's name makes Setup refuse the folder (exit code 2). The
+; uninstaller removes only the recorded files that are still as Setup wrote
+; them, its shortcut and its registry key, and the folder only when nothing
+; else is left in it.
 
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -18,9 +23,11 @@ RequestExecutionLevel user
 ManifestDPIAware true
 
 !include MUI2.nsh
+!include LogicLib.nsh
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Heliora"
 !define PUBLISHER "Heliora team"
+!define RECORD "$INSTDIR\heliora-uninstall.ini"
 
 Name "Heliora"
 OutFile "${OUTFILE}"
@@ -30,7 +37,7 @@ BrandingText "Heliora ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there.$\r$\n$\r$\nClick Install to start the installation."
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there, and Setup never writes over a file of yours.$\r$\n$\r$\nClick Install to start the installation."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Heliora"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
@@ -50,6 +57,124 @@ VIAddVersionKey "FileDescription" "Heliora Setup"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
+; $1 becomes the stamp of file $0: "SIZE CRC32" of its bytes, or "" when it
+; cannot be read. The same on install and uninstall, so only equality counts.
+!macro StampFunction PREFIX
+Function ${PREFIX}StampOf
+  Push $2
+  Push $3
+  Push $4
+  Push $5
+  Push $6
+  Push $7
+  StrCpy $1 ""
+  ClearErrors
+  FileOpen $2 "$0" r
+  ${IfNot} ${Errors}
+    System::Alloc 65536
+    Pop $3
+    StrCpy $5 0
+    StrCpy $6 0
+    ${Do}
+      System::Call "kernel32::ReadFile(p r2, p r3, i 65536, *i .r4, p 0) i .r7"
+      ${If} $7 = 0
+        StrCpy $6 -1
+        ${Break}
+      ${EndIf}
+      ${If} $4 = 0
+        ${Break}
+      ${EndIf}
+      System::Call "ntdll::RtlComputeCrc32(i r5, p r3, i r4) i .r5"
+      IntOp $6 $6 + $4
+    ${Loop}
+    System::Free $3
+    FileClose $2
+    ${IfThen} $6 >= 0 ${|} StrCpy $1 "$6 $5" ${|}
+  ${EndIf}
+  Pop $7
+  Pop $6
+  Pop $5
+  Pop $4
+  Pop $3
+  Pop $2
+FunctionEnd
+!macroend
+!insertmacro StampFunction ""
+!insertmacro StampFunction "un."
+
+; 1 when the folder holds an install made before Setup kept a record: its
+; programs and readme count as Setup's, its pictures as the user's.
+Var unrecordedInstall
+
+; Whether NAME in the folder was put there by Setup ($0 is 1 or 0).
+!macro IsOurs NAME
+  ReadINIStr $0 "${RECORD}" Files "${NAME}"
+  ${If} $0 != ""
+  ${OrIf} $unrecordedInstall = 1
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+!macroend
+
+!macro RefuseForeign NAME
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    !insertmacro IsOurs "${NAME}"
+    ${If} $0 = 0
+      MessageBox MB_OK|MB_ICONSTOP "$INSTDIR already holds a ${NAME} that Heliora did not install. Setup leaves that folder as it is and installs nothing." /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Writes NAME and records its stamp, unless a file is there already that is
+; not to be replaced (REPLACE 0: any; 1: one Setup did not write), which stays
+; as it is with its record, if any.
+!macro PutFile NAME REPLACE
+  StrCpy $0 1
+  ${If} ${FileExists} "$INSTDIR\${NAME}"
+    StrCpy $0 0
+    ${If} ${REPLACE} = 1
+      !insertmacro IsOurs "${NAME}"
+    ${EndIf}
+  ${EndIf}
+  ${If} $0 = 1
+    File "${STAGE}/${NAME}"
+    StrCpy $0 "$INSTDIR\${NAME}"
+    Call StampOf
+    WriteINIStr "${RECORD}" Files "${NAME}" "$1"
+  ${Else}
+    DetailPrint "Kept ${NAME}: it was there before."
+  ${EndIf}
+!macroend
+
+; Removes NAME if Setup wrote it and it is still as written.
+!macro RemoveIfUnchanged NAME
+  ReadINIStr $2 "${RECORD}" Files "${NAME}"
+  ${If} $2 != ""
+    StrCpy $0 "$INSTDIR\${NAME}"
+    Call un.StampOf
+    ${If} $1 == $2
+      Delete "$INSTDIR\${NAME}"
+    ${Else}
+      DetailPrint "Kept ${NAME}: it changed after it was installed."
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Function .onInit
+  StrCpy $unrecordedInstall 0
+  ${IfNot} ${FileExists} "${RECORD}"
+  ${AndIf} ${FileExists} "$INSTDIR\uninstall.exe"
+  ${AndIf} ${FileExists} "$INSTDIR\heliora.exe"
+    StrCpy $unrecordedInstall 1
+  ${EndIf}
+  !insertmacro RefuseForeign heliora.exe
+  !insertmacro RefuseForeign heliora-pictures.exe
+  !insertmacro RefuseForeign uninstall.exe
+FunctionEnd
+
 ; The viewer reads its pictures from the folder it is started in.
 Function StartViewer
   SetOutPath "$INSTDIR"
@@ -59,23 +184,23 @@ FunctionEnd
 Section "Heliora" SectionHeliora
   SetOutPath "$INSTDIR"
   SetOverwrite on
-  File "${STAGE}/heliora.exe"
-  File "${STAGE}/heliora-pictures.exe"
-  File "${STAGE}/README.txt"
-  SetOverwrite off
-  File "${STAGE}/Sun.bmp"
-  File "${STAGE}/Mercury.bmp"
-  File "${STAGE}/Venus.bmp"
-  File "${STAGE}/earth.bmp"
-  File "${STAGE}/Moon.bmp"
-  File "${STAGE}/Mars.bmp"
-  File "${STAGE}/Jupiter.bmp"
-  File "${STAGE}/Saturn.bmp"
-  File "${STAGE}/Uranus.bmp"
-  File "${STAGE}/Neptune.bmp"
-  File "${STAGE}/pluto.bmp"
-  SetOverwrite on
+  ; (.onInit has refused a folder with programs of someone else's.)
+  !insertmacro PutFile heliora.exe 1
+  !insertmacro PutFile heliora-pictures.exe 1
+  !insertmacro PutFile README.txt 1
+  !insertmacro PutFile Sun.bmp 0
+  !insertmacro PutFile Mercury.bmp 0
+  !insertmacro PutFile Venus.bmp 0
+  !insertmacro PutFile earth.bmp 0
+  !insertmacro PutFile Moon.bmp 0
+  !insertmacro PutFile Mars.bmp 0
+  !insertmacro PutFile Jupiter.bmp 0
+  !insertmacro PutFile Saturn.bmp 0
+  !insertmacro PutFile Uranus.bmp 0
+  !insertmacro PutFile Neptune.bmp 0
+  !insertmacro PutFile pluto.bmp 0
   WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteINIStr "${RECORD}" Files uninstall.exe "(itself)"
 
   ; The shortcut's working folder is the output folder: the install folder.
   CreateShortcut "$SMPROGRAMS\Heliora.lnk" "$INSTDIR\heliora.exe"
@@ -94,26 +219,27 @@ Section "Heliora" SectionHeliora
 SectionEnd
 
 Section "Uninstall"
-  Delete "$INSTDIR\heliora.exe"
-  Delete "$INSTDIR\heliora-pictures.exe"
-  Delete "$INSTDIR\README.txt"
-  Delete "$INSTDIR\Sun.bmp"
-  Delete "$INSTDIR\Mercury.bmp"
-  Delete "$INSTDIR\Venus.bmp"
-  Delete "$INSTDIR\earth.bmp"
-  Delete "$INSTDIR\Moon.bmp"
-  Delete "$INSTDIR\Mars.bmp"
-  Delete "$INSTDIR\Jupiter.bmp"
-  Delete "$INSTDIR\Saturn.bmp"
-  Delete "$INSTDIR\Uranus.bmp"
-  Delete "$INSTDIR\Neptune.bmp"
-  Delete "$INSTDIR\pluto.bmp"
+  !insertmacro RemoveIfUnchanged heliora.exe
+  !insertmacro RemoveIfUnchanged heliora-pictures.exe
+  !insertmacro RemoveIfUnchanged README.txt
+  !insertmacro RemoveIfUnchanged Sun.bmp
+  !insertmacro RemoveIfUnchanged Mercury.bmp
+  !insertmacro RemoveIfUnchanged Venus.bmp
+  !insertmacro RemoveIfUnchanged earth.bmp
+  !insertmacro RemoveIfUnchanged Moon.bmp
+  !insertmacro RemoveIfUnchanged Mars.bmp
+  !insertmacro RemoveIfUnchanged Jupiter.bmp
+  !insertmacro RemoveIfUnchanged Saturn.bmp
+  !insertmacro RemoveIfUnchanged Uranus.bmp
+  !insertmacro RemoveIfUnchanged Neptune.bmp
+  !insertmacro RemoveIfUnchanged pluto.bmp
+  Delete "${RECORD}"
   Delete "$INSTDIR\uninstall.exe"
   Delete "$SMPROGRAMS\Heliora.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Never /r: whatever else the user keeps there stays, and so does the folder.
   RMDir "$INSTDIR"
   IfFileExists "$INSTDIR\*.*" 0 +3
-    DetailPrint "Kept $INSTDIR: it holds files that Heliora did not install."
-    MessageBox MB_OK|MB_ICONINFORMATION "Heliora is removed. The folder $INSTDIR was kept: it holds files that Heliora did not install." /SD IDOK
+    DetailPrint "Kept $INSTDIR: it holds files that Heliora did not install or that were changed."
+    MessageBox MB_OK|MB_ICONINFORMATION "Heliora is removed. The folder $INSTDIR was kept: it holds files that Heliora did not install, or pictures changed since." /SD IDOK
 SectionEnd

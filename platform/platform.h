@@ -85,7 +85,8 @@ constexpr uintptr_t SIZE_MAXIMIZED = 2;
 // never carries a position outside it (a button released outside every
 // window still comes to the window that took its press, at the nearest point;
 // when that window was destroyed meanwhile, the release comes, at the latest,
-// to the window the pointer next moves in, before that move).
+// to the window the pointer next moves in, before that move, and the next
+// press comes as any press does).
 constexpr intptr_t PackPoint(uint16_t low, uint16_t high) {
     return static_cast<intptr_t>(static_cast<uint32_t>(low) | (static_cast<uint32_t>(high) << 16));
 }

@@ -14,6 +14,7 @@
 // without vertical sync, buffer swaps are paced to about 60 a second.
 #include <GL/gl.h>
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <strings.h>
@@ -107,7 +108,8 @@ struct BackendState {
     // Buttons whose state SDL may have wrong: held when the window that took
     // their press was destroyed (X then tells nobody of their release, and
     // SDL goes on calling them held, and ignores their next press). Moves
-    // ask the pointer for the truth while any is here.
+    // ask the pointer for the truth while any is here, and X's own button
+    // events are read meanwhile, so that a press SDL ignores is seen.
     uintptr_t doubtfulButtons = 0;
     // Set by an accepted full-screen request until the desktop mode is back.
     bool fullscreenModeSet = false;
@@ -392,21 +394,46 @@ void QueueKey(const SDL_KeyboardEvent& key) {
         Queue(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
+// Only X11's global mouse query asks the display server; elsewhere SDL
+// answers from its own record, the very thing in doubt.
+bool PointerButtonsKnown() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && SDL_strcmp(driver, "x11") == 0;
+}
+
 // A doubtful button found up is released in the window that now has the
-// pointer, so no drag outlives its button; one found held again was pressed
-// there (SDL, still calling it held, said nothing). Only the right button has
-// both messages; the others are only tracked.
+// pointer, so no drag outlives its button. Where the pointer cannot be asked,
+// it counts as up: the drag ends with its window rather than going on until
+// SDL reports a release. Only the right button has both messages; the others
+// are only tracked.
 void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
-    uintptr_t held = MotionButtonFlags(SDL_GetGlobalMouseState(nullptr, nullptr));
+    uintptr_t held = 0;
+    if (PointerButtonsKnown()) held = MotionButtonFlags(SDL_GetGlobalMouseState(nullptr, nullptr));
     uintptr_t released = state.doubtfulButtons & state.mouseButtons & ~held;
-    uintptr_t pressed = state.doubtfulButtons & ~state.mouseButtons & held;
-    state.mouseButtons = (state.mouseButtons & ~released) | pressed;
+    state.mouseButtons &= ~released;
     if (released & MK_RBUTTON)
         Queue(window, WM_RBUTTONUP, state.mouseButtons | ModifierFlags(), point);
-    if (pressed & MK_RBUTTON) {
-        state.buttonWindow = window;
-        Queue(window, WM_RBUTTONDOWN, state.mouseButtons | ModifierFlags(), point);
-    }
+}
+
+// X's press of a doubtful button, which SDL ignores (it calls the button held
+// still): the button is pressed again, in the window under the pointer, and
+// from here on SDL has it right, so its release comes as any other.
+void QueueX11Press(const SDL_SysWMmsg& message) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != ButtonPress) return;
+    const XButtonEvent& press = message.msg.x11.event.xbutton;
+    uintptr_t flag = ButtonFlag(static_cast<Uint8>(press.button));
+    SdlWindow* window = WindowById(SDL_GetWindowID(SDL_GetMouseFocus()));
+    if ((state.doubtfulButtons & flag) == 0 || window == nullptr) return;
+    state.doubtfulButtons &= ~flag;
+    state.mouseButtons |= flag;
+    state.buttonWindow = window;
+    if (flag == MK_RBUTTON)
+        Queue(window, WM_RBUTTONDOWN, state.mouseButtons | ModifierFlags(),
+              ClientPointParam(window, press.x, press.y));
+#else
+    (void)message;
+#endif
 }
 
 void QueueMouseMotion(const SDL_MouseMotionEvent& motion) {
@@ -513,6 +540,10 @@ void QueueEvent(const SDL_Event& event) {
             break;
         case SDL_WINDOWEVENT:
             QueueWindowEvent(event.window);
+            break;
+        case SDL_SYSWMEVENT:
+            if (event.syswm.msg != nullptr) QueueX11Press(*event.syswm.msg);
+            if (state.doubtfulButtons == 0) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
             break;
         case SDL_QUIT:
             QueueCloseForEveryWindow();
@@ -650,6 +681,8 @@ void ForgetWindow(SdlWindow* window) {
     if (state.buttonWindow == window) {
         state.buttonWindow = nullptr;
         state.doubtfulButtons |= state.mouseButtons;
+        if (state.doubtfulButtons != 0 && PointerButtonsKnown())
+            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     }
 }
 

@@ -2,13 +2,17 @@
 # to go on in a window. Yes (the default, Return) brings back a windowed
 # 800 x 600 "Heliora" window at 0,0, also when the old one had been made as
 # big as the screen; a right-drag begun in the old window and let go outside
-# the new one turns nothing once the pointer moves in. The next F1 asks again,
+# the new one turns nothing once the pointer moves in, and the next drag turns
+# the model as any drag does. The next F1 asks again,
 # and No (clicked) shows "Program Will Now Close." under "ERROR", after which
 # the viewer ends with exit code 0.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
 png() { echo "$E2E_DIR/$1.png"; }
+# A screenshot once a frame drawn after the input so far is shown: the second
+# new frame comes from a pass begun after the first was on screen.
+settled_shot() { e2e_wait_frame "$E2E_WINDOW" && e2e_wait_frame "$E2E_WINDOW" && e2e_screenshot "$(png "$1")" "$E2E_WINDOW"; }
 ratio() { read -r w h _ <<<"$(px_box "$1")"; awk -v w="$w" -v h="$h" 'BEGIN { printf "%.2f", h / w }'; }
 
 expect_windowed_heliora() {
@@ -39,11 +43,18 @@ px_wait_drawn "$E2E_WINDOW" "$(png new-window)"
 # A drag still on would turn the model by the whole way from 950,700: the
 # pitch by -400 + 107 degrees, to a nearly round ellipse.
 for y in 300 330 360 390 407; do xdotool mousemove 100 "$y"; sleep 0.05; done
-sleep 0.5
-e2e_screenshot "$(png moved)" "$E2E_WINDOW"
+settled_shot moved
 e2e_log "rings' ellipse height / width after the moves: $(ratio "$(png moved)")"
 awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r <= 0.5) }' ||
   e2e_fail "moves with the button up turned the model: the drag outlived its button"
+# The first drag after that turns the model as any drag, also one quick
+# enough to be over before the viewer reads it: 45 pixels down tip the rings
+# nearly face on.
+xdotool mousedown 3 mousemove 100 430 mousemove 100 452 mouseup 3
+settled_shot dragged
+e2e_log "rings' ellipse height / width after the drag: $(ratio "$(png dragged)")"
+awk -v r="$(ratio "$(png dragged)")" 'BEGIN { exit !(r >= 0.7) }' ||
+  e2e_fail "the first right-drag after the release outside did not turn the model"
 
 e2e_hold_key "$E2E_WINDOW" F1
 e2e_click_box_button Orbisca 1 2

@@ -9,7 +9,11 @@
 #  - installing again restores a broken program and keeps a picture the user
 #    saved under a body's name;
 #  - a silent uninstall leaves nothing of ours (files, shortcut, registry
-#    entry) and keeps a picture the user added under another name.
+#    entry) and keeps a picture the user added under another name, and one
+#    they saved over a body's picture;
+#  - installed into a folder of the user's own, and uninstalled, Setup leaves
+#    their readme, picture and notes as they were; it refuses a folder that
+#    holds a heliora.exe of theirs.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
@@ -21,8 +25,15 @@ version=$(sed -n 's/^project(heliora VERSION \([0-9.]*\).*/\1/p' "$E2E_SOURCE_DI
 
 png() { echo "$E2E_DIR/$1.png"; }
 
-install_silently() {  # WHEN
-  LC_ALL=C.UTF-8 timeout 120 "$wine" "$setup" /S || e2e_fail "$1: the silent install failed (exit code $?)"
+install_silently() {  # WHEN [/D=FOLDER]
+  LC_ALL=C.UTF-8 timeout 120 "$wine" "$setup" /S ${2:+"$2"} || e2e_fail "$1: the silent install failed (exit code $?)"
+}
+
+# The uninstaller runs from a copy of itself in the temporary folder: wait for
+# every process of the prefix to end.
+uninstall_silently() {  # FOLDER
+  LC_ALL=C.UTF-8 timeout 60 "$wine" "$1/uninstall.exe" /S || e2e_fail "the silent uninstall failed (exit code $?)"
+  timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "Wine's processes did not end after the uninstall"
 }
 
 # The value NAME of the Uninstall entry, or nothing.
@@ -82,17 +93,33 @@ timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "the viewer did not en
 cp "$folder/heliora.exe" "$E2E_DIR/heliora.exe"
 cp "$folder/Sun.bmp" "$folder/Mars.bmp"
 cp "$folder/Sun.bmp" "$folder/my-mars.bmp"
+cp "$folder/Sun.bmp" "$E2E_DIR/my-mars.bmp"
 echo broken >"$folder/heliora.exe"
 install_silently "second install"
 cmp -s "$folder/heliora.exe" "$E2E_DIR/heliora.exe" || e2e_fail "the second install left heliora.exe broken"
 cmp -s "$folder/Mars.bmp" "$folder/Sun.bmp" || e2e_fail "the second install overwrote the user's Mars.bmp"
 
-# The uninstaller runs from a copy of itself in the temporary folder: wait for
-# every process of the prefix to end.
-LC_ALL=C.UTF-8 timeout 60 "$wine" "$folder/uninstall.exe" /S || e2e_fail "the silent uninstall failed (exit code $?)"
-timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "Wine's processes did not end after the uninstall"
+uninstall_silently "$folder"
 left=$(ls -A "$folder" 2>/dev/null | tr '\n' ' ')
-[ "$left" = "my-mars.bmp " ] || e2e_fail "after the uninstall the folder holds: ${left:-nothing (it is gone)}"
+[ "$left" = "Mars.bmp my-mars.bmp " ] || e2e_fail "after the uninstall the folder holds: ${left:-nothing (it is gone)}"
+cmp -s "$folder/Mars.bmp" "$E2E_DIR/my-mars.bmp" || e2e_fail "the uninstall changed the user's Mars.bmp"
 [ ! -e "$shortcut" ] || e2e_fail "the Start menu shortcut is still there"
 LC_ALL=C.UTF-8 "$wine" reg query "$KEY" >/dev/null 2>&1 && e2e_fail "the Uninstall entry is still there"
-e2e_pass "silent install, shortcut, maps, reinstall keeps the user's picture, uninstall leaves only it"
+
+# A folder of the user's own: their files stay as they were through an install
+# and an uninstall. One with a heliora.exe of theirs is refused.
+mine=$WINEPREFIX/drive_c/mine
+mkdir -p "$mine" "$E2E_DIR/mine"
+echo "my own readme" >"$mine/README.txt"
+echo "my notes" >"$mine/notes.txt"
+printf "BM my own Sun" >"$mine/Sun.bmp"
+cp -p "$mine"/* "$E2E_DIR/mine/"
+install_silently "install into C:\\mine" '/D=C:\mine'
+[ -s "$mine/uninstall.exe" ] || e2e_fail "the install into C:\\mine wrote no uninstaller"
+uninstall_silently "$mine"
+diff -r "$mine" "$E2E_DIR/mine" >&2 || e2e_fail "install and uninstall in the user's folder changed it"
+echo "my own program" >"$mine/heliora.exe"
+LC_ALL=C.UTF-8 timeout 120 "$wine" "$setup" /S '/D=C:\mine' && e2e_fail "Setup took a folder with a heliora.exe of the user's"
+[ "$(cat "$mine/heliora.exe")" = "my own program" ] && [ ! -e "$mine/uninstall.exe" ] ||
+  e2e_fail "the refused install changed the user's folder"
+e2e_pass "silent install, shortcut, maps, reinstall and uninstall keep the user's pictures and files"
