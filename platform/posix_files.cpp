@@ -101,9 +101,11 @@ void CheckViewThread() {
 
 // A SIGBUS that is not ours, handed to the action that was there before.
 void PassOn(int signal, siginfo_t* info, void* context) {
-    const struct sigaction& previous = previousBusAction;
-    const bool withInfo = previous.sa_flags & SA_SIGINFO;
-    if (!withInfo && (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN)) {
+    struct sigaction& previous = previousBusAction;
+    // SIG_DFL and SIG_IGN are what the handler holds, whatever the flags say:
+    // the kernel keeps SA_SIGINFO when an SA_RESETHAND handler falls back to
+    // SIG_DFL. (sa_handler and sa_sigaction share their storage.)
+    if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN) {
         // An ignored fault the kernel raised ends the process all the same.
         const bool sent = info == nullptr || info->si_code <= 0;
         if (previous.sa_handler == SIG_IGN && sent) return;
@@ -115,12 +117,20 @@ void PassOn(int signal, siginfo_t* info, void* context) {
         ::raise(signal);
         return;
     }
+    const struct sigaction handler = previous;
+    if (handler.sa_flags & SA_RESETHAND) {
+        // A handler for one signal: the default takes its place before it
+        // runs, as the kernel would have done.
+        previous = {};
+        previous.sa_handler = SIG_DFL;
+        sigemptyset(&previous.sa_mask);
+    }
     sigset_t held;
-    ::pthread_sigmask(SIG_BLOCK, &previous.sa_mask, &held);
-    if (withInfo)
-        previous.sa_sigaction(signal, info, context);
+    ::pthread_sigmask(SIG_BLOCK, &handler.sa_mask, &held);
+    if (handler.sa_flags & SA_SIGINFO)
+        handler.sa_sigaction(signal, info, context);
     else
-        previous.sa_handler(signal);
+        handler.sa_handler(signal);
     ::pthread_sigmask(SIG_SETMASK, &held, nullptr);
 }
 

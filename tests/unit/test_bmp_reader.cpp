@@ -433,9 +433,11 @@ TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
 }
 
 // A SIGBUS that is not a fault inside a view goes on to the action there
-// before: one sent to a process that has a view mapped still ends it, and
-// reaches a handler of the program's own, after which the guard still
-// catches a cut.
+// before, whatever its flags: one sent to a process that has a view mapped
+// still ends it under SIG_DFL and is dropped under SIG_IGN, with SA_SIGINFO
+// set or not (the kernel leaves SIG_DFL with it once an SA_RESETHAND handler
+// has fired); it reaches a handler of the program's own, after which the
+// guard still catches a cut; an SA_RESETHAND handler is called once only.
 TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
     const size_t size = 54 + 64 * 768;
     std::string path = Write(WithFileHeader(InfoHeader({.width = 256, .height = 64}), {},
@@ -445,13 +447,32 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
         return PlatMapViewOfFile(PlatCreateFileMapping(PlatOpenFileForReading(path.c_str())),
                                  &length);
     };
-    EXPECT_EXIT(
-        {
-            std::signal(SIGBUS, SIG_DFL);  // a sanitizer's own handler would exit instead
-            mapView();
-            std::raise(SIGBUS);
-        },
-        testing::KilledBySignal(SIGBUS), "");
+    // (A sanitizer's own handler, which would exit instead, is replaced too.)
+    const auto previous = [](void (*handler)(int), int flags) {
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        action.sa_flags = flags;
+        sigaction(SIGBUS, &action, nullptr);
+    };
+    for (int flags : {0, SA_SIGINFO}) {
+        EXPECT_EXIT(
+            {
+                previous(SIG_DFL, flags);
+                mapView();
+                std::raise(SIGBUS);
+            },
+            testing::KilledBySignal(SIGBUS), "")
+            << flags;
+        EXPECT_EXIT(
+            {
+                previous(SIG_IGN, flags);
+                mapView();
+                std::raise(SIGBUS);
+                std::_Exit(0);
+            },
+            testing::ExitedWithCode(0), "")
+            << flags;
+    }
 
     static volatile std::sig_atomic_t calls = 0;
     EXPECT_EXIT(
@@ -470,6 +491,20 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
             std::_Exit(calls == 1 && zeros && !PlatMappedViewIntact(view, size) ? 0 : 4);
         },
         testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            struct sigaction action = {};
+            action.sa_sigaction = [](int, siginfo_t*, void*) {
+                calls = calls + 1;
+                if (calls > 1) std::_Exit(3);
+            };
+            action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+            sigaction(SIGBUS, &action, nullptr);
+            mapView();
+            std::raise(SIGBUS);
+            std::raise(SIGBUS);  // the default action now
+        },
+        testing::KilledBySignal(SIGBUS), "");
 }
 
 TEST_F(ReaderFailures, OpenTextOfAVeryLongPathStaysInItsBufferAndKeepsTheFileName) {
