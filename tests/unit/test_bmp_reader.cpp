@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "tests/bmp_files.h"
 
@@ -407,6 +408,14 @@ TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
                  std::filesystem::resize_file(path, size);
              }},
             {"rewritten at its length", [&](auto& path, auto) { rewrite(path, other); }},
+            {"rewritten at its length, its modification time put back",
+             [&](auto& path, auto) {
+                 const auto written = std::filesystem::last_write_time(path);
+                 // Past the clock tick that stamped the change time when mapped.
+                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                 rewrite(path, other);
+                 std::filesystem::last_write_time(path, written);
+             }},
             {"rewritten longer", [&](auto& path, auto) { rewrite(path, longer); }},
         };
     for (const auto& [change, apply] : changes) {
