@@ -54,7 +54,8 @@ cmp -s "$work/shared/sun-master.bmp" "$work/mars.bmp" || fail "the linked pictur
 [ "$(cat "$work/shared/sun-master.bmp.part")" = "someone's" ] || fail "someone's .part was overwritten"
 # Made for its owner alone, the new file has the old one's bits before any byte.
 if [ "$windows" = 0 ] && strace -o /dev/null true 2>/dev/null; then
-  strace -o "$work/trace" -e trace=openat,fchmod,write "${tool[@]}" generate Sun "$work/shared/sun-master.bmp" || true
+  strace -o "$work/trace" -e trace=openat,fchmod,write "${tool[@]}" \
+    generate Sun "$work/shared/sun-master.bmp" 2>/dev/null || true
   tr -d '\n' <"$work/trace" | grep -qE 'part1", [A-Z_|]+, 0600\) = ([0-9]+)fchmod\(\1, 0640\) += 0write\(\1, ' ||
     fail "the new file was not 0600, then 0640, before its first byte: $(grep -A2 part1 "$work/trace")"
 fi
