@@ -66,6 +66,7 @@ bool WriteAll(int descriptor, const unsigned char* bytes, size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(descriptor, bytes, length);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = EIO;
         if (written <= 0) return false;
         bytes += written;
         length -= static_cast<size_t>(written);
@@ -107,8 +108,8 @@ bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length
         return false;
     }
     // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
-    // It replaces a file with the old file's bits, given before any byte is
-    // written and made no wider than the owner's until then.
+    // One that replaces a file is made for its owner alone and has the old
+    // file's bits before any byte is in it; a new one has 0666 less the umask.
     constexpr int kTries = 100;
     std::string temporary;
     int descriptor = -1;
