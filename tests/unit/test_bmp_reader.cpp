@@ -456,31 +456,20 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
         return PlatMapViewOfFile(PlatCreateFileMapping(PlatOpenFileForReading(path.c_str())),
                                  &length);
     };
-    // (A sanitizer's own handler, which would exit instead, is replaced too.)
-    const auto previous = [](void (*handler)(int), int flags) {
+    // The action before as the program set it (a sanitizer's own handler,
+    // which would exit instead, is replaced too), then one SIGBUS sent.
+    const auto send = [&mapView](void (*handler)(int), int flags) {
         struct sigaction action = {};
         action.sa_handler = handler;
         action.sa_flags = flags;
         sigaction(SIGBUS, &action, nullptr);
+        mapView();
+        std::raise(SIGBUS);
+        std::_Exit(0);
     };
     for (int flags : {0, SA_SIGINFO}) {
-        EXPECT_EXIT(
-            {
-                previous(SIG_DFL, flags);
-                mapView();
-                std::raise(SIGBUS);
-            },
-            testing::KilledBySignal(SIGBUS), "")
-            << flags;
-        EXPECT_EXIT(
-            {
-                previous(SIG_IGN, flags);
-                mapView();
-                std::raise(SIGBUS);
-                std::_Exit(0);
-            },
-            testing::ExitedWithCode(0), "")
-            << flags;
+        EXPECT_EXIT(send(SIG_DFL, flags), testing::KilledBySignal(SIGBUS), "") << flags;
+        EXPECT_EXIT(send(SIG_IGN, flags), testing::ExitedWithCode(0), "") << flags;
     }
 
     static volatile std::sig_atomic_t calls = 0;
