@@ -41,26 +41,32 @@ bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
 namespace {
 
 // The file a path finally names: each symbolic link on the way is followed
-// (a link to a file not there yet names that file).
-std::string FinalFile(const char* path) {
+// (a link to a file not there yet names that file). False, with ELOOP, when
+// the links go on past 40 hops, as the kernel counts them: a loop.
+bool FinalFile(const char* path, std::string* final) {
     constexpr int kMaxLinks = 40;
     std::string target = path;
-    for (int hop = 0; hop < kMaxLinks; ++hop) {
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
         char link[PATH_MAX];
         const ssize_t length = ::readlink(target.c_str(), link, sizeof link);
-        if (length <= 0 || static_cast<size_t>(length) >= sizeof link) break;
+        if (length <= 0 || static_cast<size_t>(length) >= sizeof link) {
+            *final = target;
+            return true;
+        }
         std::string next(link, static_cast<size_t>(length));
         const size_t slash = target.rfind('/');
         if (next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
         target = next;
     }
-    return target;
+    errno = ELOOP;
+    return false;
 }
 
 bool WriteAll(int descriptor, const unsigned char* bytes, size_t length) {
     while (length > 0) {
         const ssize_t written = ::write(descriptor, bytes, length);
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = EIO;
         if (written <= 0) return false;
         bytes += written;
         length -= static_cast<size_t>(written);
@@ -81,28 +87,49 @@ void FlushFolderOf(const std::string& file) {
 }  // namespace
 
 bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length) {
-    if (path == nullptr || *path == '\0') return false;
-    const std::string target = FinalFile(path);
+    if (path == nullptr || *path == '\0') {
+        errno = ENOENT;
+        return false;
+    }
+    std::string target;
+    if (!FinalFile(path, &target)) return false;
+    // Only a regular file is replaced: renaming over a device node, a FIFO or
+    // a socket would take it away from everyone who uses it. A file no one may
+    // write is left alone too, even by root, as Windows leaves a read-only one.
     struct stat old;
-    const bool hadFile = ::stat(target.c_str(), &old) == 0;
+    const bool hadFile = ::lstat(target.c_str(), &old) == 0;
+    if (!hadFile && errno != ENOENT) return false;
+    if (hadFile && !S_ISREG(old.st_mode)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (hadFile && (old.st_mode & 0222) == 0) {
+        errno = EACCES;
+        return false;
+    }
     // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
+    // One that replaces a file is made for its owner alone and has the old
+    // file's bits before any byte is in it; a new one has 0666 less the umask.
     constexpr int kTries = 100;
     std::string temporary;
     int descriptor = -1;
     for (int attempt = 0; attempt < kTries && descriptor < 0; ++attempt) {
         temporary = target + ".part" + (attempt == 0 ? std::string() : std::to_string(attempt));
-        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            hadFile ? 0600 : 0666);
         if (descriptor < 0 && errno != EEXIST) return false;
     }
     if (descriptor < 0) return false;
-    bool ok = WriteAll(descriptor, bytes, length) &&
-              (!hadFile || ::fchmod(descriptor, old.st_mode & 0777) == 0) &&
-              ::fsync(descriptor) == 0 && ::rename(temporary.c_str(), target.c_str()) == 0;
+    bool ok = (!hadFile || ::fchmod(descriptor, old.st_mode & 0777) == 0) &&
+              WriteAll(descriptor, bytes, length) && ::fsync(descriptor) == 0 &&
+              ::rename(temporary.c_str(), target.c_str()) == 0;
+    const int error = errno;
     if (ok) {
         ::fsync(descriptor);
         FlushFolderOf(target);
     }
     ::close(descriptor);
     if (!ok) ::unlink(temporary.c_str());
+    errno = error;
     return ok;
 }

@@ -10,11 +10,14 @@
 // action that was there before, as that action would have taken it.
 //
 // A file rewritten in place at the same or a greater length raises no fault:
-// the view then shows new bytes under old ones. So the file's identity and
-// state (device, inode, size, modification and change times) are taken when
-// its length is, and a view is intact only while none of them has changed and
-// it was never cut. The caller asks ViewIntact when it has read what it needs
-// and throws the result away if the view was not intact.
+// the view then shows new bytes under old ones. So the file's size and its
+// modification and change times are taken when its length is, and a view is
+// intact only while none of them has changed and it was never cut. The change
+// time is the one a program cannot set: a rewrite at the same length whose
+// old modification time is put back (cp -p, touch -r) still moves it, unless
+// it comes within the clock tick of the change before. The caller asks
+// ViewIntact when it has read what it needs and throws the result away if the
+// view was not intact.
 //
 // The table of views has no locks: every view operation runs on one thread
 // (debug builds check it).
@@ -40,10 +43,9 @@ struct OpenFile {
     int descriptor;
 };
 
-// What tells a rewritten file from the one that was mapped.
+// What tells a rewritten file from the one that was mapped. (Its device and
+// inode cannot: they are read from the same open descriptor every time.)
 struct FileState {
-    dev_t device;
-    ino_t inode;
     off_t size;
     timespec modified;
     timespec changed;
@@ -52,7 +54,7 @@ struct FileState {
 bool ReadFileState(int descriptor, FileState* state) {
     struct stat info;
     if (::fstat(descriptor, &info) != 0) return false;
-    *state = FileState{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+    *state = FileState{info.st_size, info.st_mtim, info.st_ctim};
     return true;
 }
 
@@ -61,8 +63,7 @@ bool SameTime(const timespec& a, const timespec& b) {
 }
 
 bool SameState(const FileState& a, const FileState& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-           SameTime(a.modified, b.modified) && SameTime(a.changed, b.changed);
+    return a.size == b.size && SameTime(a.modified, b.modified) && SameTime(a.changed, b.changed);
 }
 
 struct Mapping {
@@ -101,9 +102,11 @@ void CheckViewThread() {
 
 // A SIGBUS that is not ours, handed to the action that was there before.
 void PassOn(int signal, siginfo_t* info, void* context) {
-    const struct sigaction& previous = previousBusAction;
-    const bool withInfo = previous.sa_flags & SA_SIGINFO;
-    if (!withInfo && (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN)) {
+    struct sigaction& previous = previousBusAction;
+    // SIG_DFL and SIG_IGN are what the handler holds, whatever the flags say:
+    // the kernel keeps SA_SIGINFO when an SA_RESETHAND handler falls back to
+    // SIG_DFL. (sa_handler and sa_sigaction share their storage.)
+    if (previous.sa_handler == SIG_DFL || previous.sa_handler == SIG_IGN) {
         // An ignored fault the kernel raised ends the process all the same.
         const bool sent = info == nullptr || info->si_code <= 0;
         if (previous.sa_handler == SIG_IGN && sent) return;
@@ -115,12 +118,20 @@ void PassOn(int signal, siginfo_t* info, void* context) {
         ::raise(signal);
         return;
     }
+    const struct sigaction handler = previous;
+    if (handler.sa_flags & SA_RESETHAND) {
+        // A handler for one signal: the default takes its place before it
+        // runs, as the kernel would have done.
+        previous = {};
+        previous.sa_handler = SIG_DFL;
+        sigemptyset(&previous.sa_mask);
+    }
     sigset_t held;
-    ::pthread_sigmask(SIG_BLOCK, &previous.sa_mask, &held);
-    if (withInfo)
-        previous.sa_sigaction(signal, info, context);
+    ::pthread_sigmask(SIG_BLOCK, &handler.sa_mask, &held);
+    if (handler.sa_flags & SA_SIGINFO)
+        handler.sa_sigaction(signal, info, context);
     else
-        previous.sa_handler(signal);
+        handler.sa_handler(signal);
     ::pthread_sigmask(SIG_SETMASK, &held, nullptr);
 }
 

@@ -15,7 +15,7 @@ const unsigned char* MapView(void* mapping, size_t* length);
 bool UnmapView(const unsigned char* view, size_t length);
 // False when the file was cut short under the view (some of its pages had to
 // be read as zeros, see posix_files.cpp) or has changed since its length was
-// taken: another device or inode, size, modification or change time.
+// taken: another size, modification or change time.
 // All of these run on one thread: the table of views has no locks.
 bool ViewIntact(const unsigned char* view, size_t length);
 bool CloseMapping(void* mapping);

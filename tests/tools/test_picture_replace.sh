@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # heliora-pictures replacing a picture: never in place, so a reader that has
 # the old file open keeps reading it whole; through a link, the file it names
-# is replaced and keeps its permission bits; a "<picture>.part" that is
-# someone else's file is left alone; a failed write leaves no temporary.
+# is replaced and keeps its permission bits, which the new file has before
+# its bytes; a "<picture>.part" that is someone else's file is left alone;
+# anything but a writable regular file is refused and left as it was; a failed
+# write leaves no temporary.
 # Usage: test_picture_replace.sh PICTURE_TOOL
 #   PICTURE_TOOL may be the Windows heliora-pictures.exe: it then runs under
 #   Wine in a private prefix (HELIORA_WINE_PREFIX names one to reuse).
@@ -50,9 +52,34 @@ cmp -s "$work/shared/sun-master.bmp" "$work/mars.bmp" || fail "the linked pictur
 [ "$windows" = 1 ] || [ "$(stat -c %a "$work/shared/sun-master.bmp")" = 640 ] ||
   fail "permission bits: $(stat -c %a "$work/shared/sun-master.bmp"), expected 640"
 [ "$(cat "$work/shared/sun-master.bmp.part")" = "someone's" ] || fail "someone's .part was overwritten"
+# Made for its owner alone, the new file has the old one's bits before any byte.
+if [ "$windows" = 0 ] && strace -o /dev/null true 2>/dev/null; then
+  strace -o "$work/trace" -e trace=openat,fchmod,write "${tool[@]}" \
+    generate Sun "$work/shared/sun-master.bmp" 2>/dev/null || true
+  tr -d '\n' <"$work/trace" | grep -qE 'part1", [A-Z_|]+, 0600\) = ([0-9]+)fchmod\(\1, 0640\) += 0write\(\1, ' ||
+    fail "the new file was not 0600, then 0640, before its first byte: $(grep -A2 part1 "$work/trace")"
+fi
 
+# Only a regular file is replaced: a folder, a FIFO, a device node, a loop of
+# links and a read-only picture are refused, each with its reason, and left as
+# they were (type, mode, size, link target and modification time).
 mkdir "$work/set/Venus.bmp"
-run 1 "generate over a folder" generate Venus "$work/set/Venus.bmp"
+mkfifo "$work/set/fifo.bmp"
+mknod "$work/set/null.bmp" c 1 3 2>/dev/null || echo "no device node: not root"
+ln -s loop-b "$work/set/loop-a.bmp" && ln -s loop-c "$work/set/loop-b" && ln -s loop-a.bmp "$work/set/loop-c"
+cp "$work/mars.bmp" "$work/set/read-only.bmp" && chmod 444 "$work/set/read-only.bmp"
+listing() { find "$work/set" -mindepth 1 -printf '%p %y %m %s %l %T@\n' | sort; }
+before=$(listing)
+refusals=("Venus.bmp:folder" "fifo.bmp:not a regular file" "null.bmp:not a regular file"
+  "loop-a.bmp:loop of symbolic links" "read-only.bmp:read-only")
+[ "$windows" = 0 ] || refusals+=("NUL:not a regular file")  # a device in every folder
+for refusal in "${refusals[@]}"; do
+  name=${refusal%%:*}
+  [ -e "$work/set/$name" ] || [ -L "$work/set/$name" ] || [ "$name" = NUL ] || continue
+  run 1 "generate over $name" generate Venus "$work/set/$name"
+  grep -q "${refusal#*:}" "$work/out" || fail "$name: no reason '${refusal#*:}' in: $(cat "$work/out")"
+done
+[ "$(listing)" = "$before" ] || fail "a refused file changed: $(diff <(echo "$before") <(listing))"
 leftover=$(cd "$work" && find . -name '*.part*' ! -path ./shared/sun-master.bmp.part)
 [ -z "$leftover" ] || fail "temporary files stayed: $leftover"
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "tests/bmp_files.h"
 
@@ -407,6 +408,14 @@ TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
                  std::filesystem::resize_file(path, size);
              }},
             {"rewritten at its length", [&](auto& path, auto) { rewrite(path, other); }},
+            {"rewritten at its length, its modification time put back",
+             [&](auto& path, auto) {
+                 const auto written = std::filesystem::last_write_time(path);
+                 // Past the clock tick that stamped the change time when mapped.
+                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                 rewrite(path, other);
+                 std::filesystem::last_write_time(path, written);
+             }},
             {"rewritten longer", [&](auto& path, auto) { rewrite(path, longer); }},
         };
     for (const auto& [change, apply] : changes) {
@@ -433,9 +442,11 @@ TEST_F(ReaderFailures, PictureChangedWhileMappedIsRefused) {
 }
 
 // A SIGBUS that is not a fault inside a view goes on to the action there
-// before: one sent to a process that has a view mapped still ends it, and
-// reaches a handler of the program's own, after which the guard still
-// catches a cut.
+// before, whatever its flags: one sent to a process that has a view mapped
+// still ends it under SIG_DFL and is dropped under SIG_IGN, with SA_SIGINFO
+// set or not (the kernel leaves SIG_DFL with it once an SA_RESETHAND handler
+// has fired); it reaches a handler of the program's own, after which the
+// guard still catches a cut; an SA_RESETHAND handler is called once only.
 TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
     const size_t size = 54 + 64 * 768;
     std::string path = Write(WithFileHeader(InfoHeader({.width = 256, .height = 64}), {},
@@ -445,13 +456,21 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
         return PlatMapViewOfFile(PlatCreateFileMapping(PlatOpenFileForReading(path.c_str())),
                                  &length);
     };
-    EXPECT_EXIT(
-        {
-            std::signal(SIGBUS, SIG_DFL);  // a sanitizer's own handler would exit instead
-            mapView();
-            std::raise(SIGBUS);
-        },
-        testing::KilledBySignal(SIGBUS), "");
+    // The action before as the program set it (a sanitizer's own handler,
+    // which would exit instead, is replaced too), then one SIGBUS sent.
+    const auto send = [&mapView](void (*handler)(int), int flags) {
+        struct sigaction action = {};
+        action.sa_handler = handler;
+        action.sa_flags = flags;
+        sigaction(SIGBUS, &action, nullptr);
+        mapView();
+        std::raise(SIGBUS);
+        std::_Exit(0);
+    };
+    for (int flags : {0, SA_SIGINFO}) {
+        EXPECT_EXIT(send(SIG_DFL, flags), testing::KilledBySignal(SIGBUS), "") << flags;
+        EXPECT_EXIT(send(SIG_IGN, flags), testing::ExitedWithCode(0), "") << flags;
+    }
 
     static volatile std::sig_atomic_t calls = 0;
     EXPECT_EXIT(
@@ -470,6 +489,20 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
             std::_Exit(calls == 1 && zeros && !PlatMappedViewIntact(view, size) ? 0 : 4);
         },
         testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            struct sigaction action = {};
+            action.sa_sigaction = [](int, siginfo_t*, void*) {
+                calls = calls + 1;
+                if (calls > 1) std::_Exit(3);
+            };
+            action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+            sigaction(SIGBUS, &action, nullptr);
+            mapView();
+            std::raise(SIGBUS);
+            std::raise(SIGBUS);  // the default action now
+        },
+        testing::KilledBySignal(SIGBUS), "");
 }
 
 TEST_F(ReaderFailures, OpenTextOfAVeryLongPathStaysInItsBufferAndKeepsTheFileName) {

@@ -1,6 +1,8 @@
 // Writes 24-bit BMP files: 14-byte file header, 40-byte information header,
 // rows bottom first and padded to 4 bytes, pixels blue-green-red.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,6 +22,22 @@ void PutU16(std::vector<uint8_t>& out, uint16_t value) {
 
 void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// Why a picture was not written, from the errno PlatReplaceFile leaves.
+const char* Reason(int error) {
+    switch (error) {
+        case EINVAL:
+            return "it is not a regular file (a device, a pipe or a socket)";
+        case EISDIR:
+            return "it is a folder";
+        case ELOOP:
+            return "a loop of symbolic links";
+        case EACCES:
+            return "permission denied (a read-only file is never replaced)";
+        default:
+            return strerror(error);
+    }
 }
 
 }  // namespace
@@ -60,6 +78,6 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture) {
     // a viewer that has the old picture mapped keeps reading it whole, and one
     // that opens it meanwhile finds the old picture or the new one.
     if (PlatReplaceFile(path.c_str(), file.data(), file.size())) return true;
-    fprintf(stderr, "Cannot write %s.\n", path.c_str());
+    fprintf(stderr, "Cannot write %s: %s. Nothing was changed.\n", path.c_str(), Reason(errno));
     return false;
 }
