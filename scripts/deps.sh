@@ -15,7 +15,7 @@ build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev li
 # Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
 # (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs.
 run=(xfonts-base xfonts-baekmuk)
-test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format)
+test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace)
 
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
