@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "tools/pictures/pictures.h"
+#include "tools/pictures/maps.h"
 
 namespace {
 
@@ -172,6 +172,14 @@ TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
     }
     RgbPicture none;
     EXPECT_FALSE(DrawMap("Vulcan", &none));
+    // A crater whose circle reaches past the pole is drawn, over whole rows.
+    Crater high{SpherePoint(80.6f * kDegree, 1), 2.6f * kDegree, 0.5f, 0, 1};
+    CraterField field = SplatCraters({high}, 1024, 512);
+    EXPECT_GT(*std::max_element(field.shade.begin(), field.shade.end()), 0.1f);
+    // Rays, which reach far, leave the rows next to the poles alone.
+    field = SplatCraters(ScatterCraters({2000, 2 * kDegree, 4 * kDegree, 0.5f, 250}, 7), 1024, 512);
+    EXPECT_EQ(*std::max_element(field.bright.begin(), field.bright.begin() + 3 * 1024), 0);
+    EXPECT_EQ(*std::max_element(field.bright.end() - 3 * 1024, field.bright.end()), 0);
 }
 
 }  // namespace
