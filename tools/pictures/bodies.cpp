@@ -17,6 +17,8 @@ namespace {
 // that mode slower than eleven large ones).
 constexpr int32_t kMapWidth = 1024;
 constexpr int32_t kMapHeight = 512;
+// The warp grids take every kWarpStep-th column and wrap at the map's edge.
+static_assert(kMapWidth % kWarpStep == 0, "the warp grid needs a width it divides");
 
 float Degrees(float radians) { return radians / kDegree; }
 

@@ -75,6 +75,7 @@ void ForEachRow(int32_t rows, RowFunction&& row) {
 // The displacement Warp adds, worked out at every fourth row and column and
 // interpolated between: the field is smooth, and this is a sixteenth of the
 // work. point(place) is where the warp is sampled (the place's point scaled).
+// The map's width must be a multiple of kWarpStep (the columns wrap).
 struct WarpGrid {
     int32_t columns = 0, rows = 0;
     std::vector<Vec3> offsets;
