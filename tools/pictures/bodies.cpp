@@ -213,9 +213,9 @@ void DrawPluto(RgbPicture& map) {
             1 -
             SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (8 + 16 * (1 - along * along)));
         float beltLon = 1 - SmoothStep(0.8f, 1.0f, std::fabs(along));
-        float patches = SmoothStep(-0.4f, 0.3f, Fbm(at.p * 3.5f, 2, 99) + 0.15f);
+        float patches = SmoothStep(-0.6f, 0.4f, Fbm(at.p * 3.5f, 2, 99) + 0.15f);
         float belt =
-            SmoothStep(0.0f, 0.7f, beltLon * beltLat * patches + 0.08f * Fbm(at.p * 10, 3, 94));
+            SmoothStep(0.0f, 0.9f, beltLon * beltLat * patches + 0.08f * Fbm(at.p * 10, 3, 94));
         colour = Mix(colour, Mix(Rgb{48, 26, 20}, Rgb{84, 46, 32}, Clamp01(tone)), 0.9f * belt);
         // The heart: a bright plain of two lobes, the western one with cells.
         float plain = 0;
