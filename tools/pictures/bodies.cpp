@@ -17,6 +17,8 @@ namespace {
 // that mode slower than eleven large ones).
 constexpr int32_t kMapWidth = 1024;
 constexpr int32_t kMapHeight = 512;
+// The warp grids take every kWarpStep-th column and wrap at the map's edge.
+static_assert(kMapWidth % kWarpStep == 0, "the warp grid needs a width it divides");
 
 float Degrees(float radians) { return radians / kDegree; }
 
@@ -57,7 +59,7 @@ void DrawSun(RgbPicture& map) {
     Paint(map, grid, [&](const Place& at) {
         float cells = WorleyNearest(at.p * 26, 51);
         float mottle = Fbm(at.p * 6, 4, 52);
-        float tone = 0.62f + 0.14f * (1 - SmoothStep(0.15f, 0.75f, cells)) + 0.08f * mottle;
+        float tone = 0.62f + 0.2f * (1 - SmoothStep(0.15f, 0.75f, cells)) + 0.55f * mottle;
         float umbra = 0, penumbra = 0, faculae = 0;
         for (const Spot& spot : spots) {
             float r = Length(at.p - spot.centre) / spot.radius;
@@ -68,9 +70,9 @@ void DrawSun(RgbPicture& map) {
             faculae = std::max(faculae, 1 - SmoothStep(2.0f, 7.0f, r));
         }
         if (faculae > 0) tone += 0.35f * faculae * SmoothStep(0.0f, 0.4f, Fbm(at.p * 30, 3, 54));
-        Rgb colour = Mix(Rgb{235, 120, 20}, Rgb{255, 225, 120}, Clamp01(tone));
-        colour = Mix(colour, Rgb{170, 85, 25}, 0.75f * penumbra);
-        return Mix(colour, Rgb{70, 25, 5}, 0.9f * umbra);
+        Rgb colour = Mix(Rgb{228, 200, 70}, Rgb{255, 255, 190}, Clamp01(tone));
+        colour = Mix(colour, Rgb{200, 150, 80}, 0.75f * penumbra);
+        return Mix(colour, Rgb{90, 55, 20}, 0.9f * umbra);
     });
 }
 
@@ -89,18 +91,18 @@ struct CraterLight {
 
 void DrawMercury(RgbPicture& map) {
     CraterField field =
-        SplatCraters(ScatterCraters({4200, 0.25f * kDegree, 9 * kDegree, 0.55f, 4}, 0x3E7C),
+        SplatCraters(ScatterCraters({9000, 0.25f * kDegree, 14 * kDegree, 0.8f, 12}, 0x3E7C),
                      map.width, map.height);
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.5f, 0.5f, 2, 61);
     Paint(map, grid, [&](const Place& at) {
         float plains = SmoothStep(0.05f, 0.3f, Fbm(at.p * 1.5f + WarpAt(warp, grid, at), 4, 62));
-        float tone = 0.5f + 0.2f * Fbm(at.p * 4, 5, 63);
-        Rgb colour = Mix(Rgb{105, 98, 90}, Rgb{175, 163, 148}, Clamp01(tone));
-        colour = Mix(colour, Rgb{140, 132, 120}, 0.5f * plains);
+        float tone = 0.5f + 0.3f * Fbm(at.p * 4, 5, 63);
+        Rgb colour = Mix(Rgb{80, 78, 75}, Rgb{150, 145, 138}, Clamp01(tone));
+        colour = Mix(colour, Rgb{112, 108, 102}, 0.5f * plains);
         colour = Shaded(colour, craters.Shade(at) * (1 - 0.6f * plains));
-        return Mix(colour, Rgb{225, 220, 210}, Clamp01(craters.Bright(at)));
+        return Mix(colour, Rgb{205, 202, 195}, Clamp01(craters.Bright(at)));
     });
 }
 
@@ -116,7 +118,7 @@ void DrawMoon(RgbPicture& map) {
     for (const Basin& basin : kBasins)
         centres.push_back(SpherePoint(basin.lat * kDegree, basin.lon * kDegree));
     CraterField field =
-        SplatCraters(ScatterCraters({3200, 0.3f * kDegree, 10 * kDegree, 0.55f, 3}, 0x300),
+        SplatCraters(ScatterCraters({6000, 0.3f * kDegree, 14 * kDegree, 0.6f, 6}, 0x300),
                      map.width, map.height);
     CraterLight craters{&field, map.width};
     MapGrid grid = MakeGrid(map.width, map.height);
@@ -127,18 +129,18 @@ void DrawMoon(RgbPicture& map) {
         float mare = 0;
         for (size_t i = 0; i < centres.size(); ++i) {
             float d = Length(at.p - centres[i]) / (kBasins[i].radius * kDegree);
-            mare = std::max(mare, 1 - SmoothStep(0.9f, 1.15f, d * 0.9f + ragged * 3.5f));
+            mare = std::max(mare, 1 - SmoothStep(0.65f, 1.25f, d * 0.9f + ragged * 3.5f));
         }
         // A broad lowland west of the basins joins them, as on the near side.
         float lowland = Fbm(q * 1.5f, 4, 73) +
                         0.6f * Dot(at.p, SpherePoint(10 * kDegree, 120 * kDegree)) - 0.75f;
         mare = std::max(mare, 0.9f * SmoothStep(0.0f, 0.15f, lowland));
         float tone = 0.5f + 0.25f * Fbm(at.p * 5, 5, 74);
-        Rgb highland = Mix(Rgb{135, 133, 128}, Rgb{195, 193, 187}, Clamp01(tone));
-        Rgb sea = Mix(Rgb{84, 84, 86}, Rgb{118, 117, 114}, Clamp01(tone + 0.6f * ragged));
+        Rgb highland = Mix(Rgb{92, 91, 89}, Rgb{140, 139, 136}, Clamp01(tone));
+        Rgb sea = Mix(Rgb{52, 52, 53}, Rgb{76, 75, 74}, Clamp01(tone + 0.6f * ragged));
         Rgb colour = Mix(highland, sea, mare);
         colour = Shaded(colour, craters.Shade(at) * (1 - 0.5f * mare));
-        return Mix(colour, Rgb{230, 230, 226}, Clamp01(craters.Bright(at)));
+        return Mix(colour, Rgb{200, 200, 196}, Clamp01(craters.Bright(at)));
     });
 }
 
@@ -165,8 +167,8 @@ void DrawMars(RgbPicture& map) {
         float dark =
             SmoothStep(0.15f, 0.45f, Fbm(q, 5, 82) + 0.25f * std::sin(at.lat * 2.2f + 0.3f));
         float tone = 0.5f + 0.3f * Fbm(at.p * 5, 5, 83);
-        Rgb colour = Mix(Rgb{170, 85, 45}, Rgb{215, 130, 75}, Clamp01(tone));
-        colour = Mix(colour, Rgb{105, 60, 42}, 0.7f * dark);
+        Rgb colour = Mix(Rgb{125, 72, 50}, Rgb{172, 110, 82}, Clamp01(tone));
+        colour = Mix(colour, Rgb{72, 48, 38}, 0.7f * dark);
         float shade = craters.Shade(at);
         // The canyon: a deep trough along latitude -8 from longitude 255 to 330.
         float lon = Degrees(at.lon);
@@ -174,7 +176,7 @@ void DrawMars(RgbPicture& map) {
         float wobble = along > 0 ? 1.8f * Fbm(at.p * 8, 3, 84) : 0;
         float across = (lat + 8 + 2.5f * std::sin(lon * 0.09f) + wobble) / (0.9f + 0.8f * along);
         float trough = along * std::exp(-across * across);
-        colour = Mix(colour, Rgb{120, 62, 40}, 0.75f * trough);
+        colour = Mix(colour, Rgb{90, 55, 40}, 0.75f * trough);
         shade +=
             0.5f * along * across * std::exp(-across * across);  // south wall lit, north wall dark
         for (size_t i = 0; i < summits.size(); ++i) {
@@ -184,12 +186,12 @@ void DrawMars(RgbPicture& map) {
             float slope =
                 r < 0.12f ? 4.0f : -1.2f * SmoothStep(1.3f, 0.9f, r);  // caldera, then flank
             shade += 0.35f * ShadeRadial(at, offset, slope);
-            colour = Mix(colour, Rgb{190, 110, 70}, 0.4f * (1 - SmoothStep(0.6f, 1.2f, r)));
+            colour = Mix(colour, Rgb{150, 98, 72}, 0.4f * (1 - SmoothStep(0.6f, 1.2f, r)));
         }
         colour = Shaded(colour, shade);
         float edge = std::fabs(lat) > 70 ? 2.5f * Fbm(at.p * 6, 3, 85) : 0;
         float cap = SmoothStep(78, 81, lat + edge) + SmoothStep(-83, -86, lat + edge);
-        return Mix(colour, Rgb{238, 236, 230}, Clamp01(cap));
+        return Mix(colour, Rgb{225, 222, 215}, Clamp01(cap));
     });
 }
 
@@ -201,20 +203,20 @@ void DrawPluto(RgbPicture& map) {
     WarpGrid warp = ScaledWarp(grid, 2, 0.4f, 2, 91);
     Paint(map, grid, [&](const Place& at) {
         float lat = Degrees(at.lat), lon = Degrees(LonDelta(at.lon, kPi));  // lon 0 at the heart
-        float tone = 0.5f + 0.3f * Fbm(at.p * 2 + WarpAt(warp, grid, at), 5, 92);
-        Rgb colour = Mix(Rgb{150, 105, 75}, Rgb{210, 180, 148}, Clamp01(tone));
-        // The dark reddish belt west of the heart, along the equator.
-        float ragged = lon < 0 && std::fabs(lat) < 45 ? 12 * Fbm(at.p * 4, 4, 93) : 0;
-        float along = (lon + 90 + ragged) / 65;  // -1 to 1 from its western to its eastern end
+        float tone = 0.5f + 0.55f * Fbm(at.p * 2 + WarpAt(warp, grid, at), 5, 92);
+        Rgb colour = Mix(Rgb{80, 62, 50}, Rgb{192, 166, 138}, Clamp01(tone));
+        // The dark reddish-brown belt west of the heart, along the equator,
+        // broken into patches.
+        float ragged = 12 * Fbm(at.p * 4, 4, 93);
+        float along = (lon + 100 + ragged) / 80;  // -1 to 1 from its western to its eastern end
         float beltLat =
             1 -
-            SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (4 + 14 * (1 - along * along)));
+            SmoothStep(0.4f, 1.0f, std::fabs(lat + 4 + ragged) / (8 + 16 * (1 - along * along)));
         float beltLon = 1 - SmoothStep(0.8f, 1.0f, std::fabs(along));
+        float patches = SmoothStep(-0.6f, 0.4f, Fbm(at.p * 3.5f, 2, 99) + 0.15f);
         float belt =
-            beltLon * beltLat > 0
-                ? SmoothStep(0.25f, 0.65f, beltLon * beltLat + 0.25f * Fbm(at.p * 10, 3, 94))
-                : 0;
-        colour = Mix(colour, Mix(Rgb{80, 38, 26}, Rgb{120, 60, 38}, Clamp01(tone)), 0.9f * belt);
+            SmoothStep(0.0f, 0.9f, beltLon * beltLat * patches + 0.08f * Fbm(at.p * 10, 3, 94));
+        colour = Mix(colour, Mix(Rgb{48, 26, 20}, Rgb{84, 46, 32}, Clamp01(tone)), 0.9f * belt);
         // The heart: a bright plain of two lobes, the western one with cells.
         float plain = 0;
         if (std::fabs(lon) < 45 && lat > -30 && lat < 60) {
@@ -223,14 +225,17 @@ void DrawPluto(RgbPicture& map) {
             v = -v * 1.1f + 0.15f;
             float f =
                 std::pow(u * u + v * v - 1, 3.0f) + u * u * v * v * v;  // heart, point to the south
-            plain = 1 - SmoothStep(-0.05f, 0.05f, f);
+            // A soft rim, and the highlands darker just outside it.
+            plain = 1 - SmoothStep(-0.12f, 0.04f, f);
+            float rim = SmoothStep(0.0f, 0.1f, f) * (1 - SmoothStep(0.2f, 0.8f, f));
+            colour = Scale(colour, 1 - 0.15f * rim);
             float cells =
                 plain > 0 && u < 0 ? SmoothStep(0.3f, 0.6f, WorleyNearest(at.p * 30, 97)) : 0.3f;
-            colour = Mix(colour, Mix(Rgb{246, 240, 230}, Rgb{226, 218, 206}, cells), plain);
+            colour = Mix(colour, Mix(Rgb{240, 230, 208}, Rgb{222, 210, 188}, cells), plain);
         }
         colour = Shaded(colour, craters.Shade(at) * (1 - plain));
-        float north = lat > 45 ? SmoothStep(55, 75, lat + 5 * Fbm(at.p * 4, 2, 98)) : 0;
-        return Mix(colour, Rgb{205, 190, 165}, 0.6f * north);
+        float north = lat > 30 ? SmoothStep(40, 70, lat + 5 * Fbm(at.p * 4, 2, 98)) : 0;
+        return Mix(colour, Rgb{200, 182, 155}, 0.7f * north);
     });
 }
 
@@ -246,14 +251,15 @@ void DrawVenus(RgbPicture& map) {
         float phase =
             std::fabs(at.lat) * 2.4f + 0.45f * std::cos(at.lat) * std::cos(at.lon) + 0.5f * streaks;
         float bands = std::sin(phase * 2 * kPi);
-        float tone = 0.5f + 0.22f * bands + 0.2f * streaks;
-        return Mix(Rgb{208, 183, 135}, Rgb{240, 228, 192}, Clamp01(tone));
+        float tone = 0.5f + 0.35f * bands + 0.3f * streaks;
+        return Mix(Rgb{205, 160, 96}, Rgb{245, 215, 158}, Clamp01(tone));
     });
 }
 
 void DrawEarth(RgbPicture& map) {
     // Elevation first, to set the sea level at the height that leaves 70 % of
-    // the map under water; a high south polar plateau keeps that cap on land.
+    // the map under water; a high south polar plateau with a ragged edge
+    // makes a continent round the pole, with bays and capes.
     std::vector<float> height(static_cast<size_t>(map.width) * map.height);
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid landWarp = ScaledWarp(grid, 1.4f, 0.6f, 3, 31);
@@ -262,8 +268,8 @@ void DrawEarth(RgbPicture& map) {
         for (int32_t x = 0; x < map.width; ++x) {
             Place at = PlaceOf(grid, x, y);
             float h = Fbm(at.p * 1.4f + WarpAt(landWarp, grid, at), 6, 32);
-            height[static_cast<size_t>(y) * map.width + x] =
-                h + 1.5f * SmoothStep(-66, -74, Degrees(at.lat));
+            float coast = Degrees(at.lat) + 22 * Fbm(at.p * 1.8f, 4, 37);
+            height[static_cast<size_t>(y) * map.width + x] = h + 1.5f * SmoothStep(-62, -72, coast);
         }
     });
     std::vector<float> sorted = height;
@@ -277,7 +283,7 @@ void DrawEarth(RgbPicture& map) {
             lat += 7 * Fbm(at.p * 5, 3, 33);  // ragged edges of climates and ice
         Rgb colour;
         if (h < 0) {
-            colour = Mix(Rgb{50, 115, 165}, Rgb{18, 45, 110}, SmoothStep(0, 0.15f, -h));
+            colour = Mix(Rgb{30, 92, 108}, Rgb{13, 38, 64}, SmoothStep(0, 0.12f, -h));
         } else {
             float wet = Fbm(at.p * 3, 4, 34);
             Rgb forest = Mix(Rgb{38, 92, 36}, Rgb{95, 115, 55}, SmoothStep(-0.1f, -0.4f, wet));
@@ -291,13 +297,15 @@ void DrawEarth(RgbPicture& map) {
             colour = Mix(colour, boreal, SmoothStep(48, 56, lat));
             colour = Mix(colour, Rgb{125, 110, 95}, SmoothStep(0.25f, 0.5f, h));  // mountains
         }
-        float ice = SmoothStep(78, 82, lat) + (h > 0 ? SmoothStep(68, 72, lat) : 0);
-        colour = Mix(colour, Rgb{240, 244, 248}, Clamp01(ice));
+        // Ice: the land's far north and south, and pack ice on the polar seas.
+        float ice = h > 0 ? SmoothStep(at.lat > 0 ? 64 : 56, at.lat > 0 ? 70 : 62, lat)
+                          : SmoothStep(79, 85, lat);
+        colour = Mix(colour, h > 0 ? Rgb{236, 240, 244} : Rgb{214, 224, 232}, ice);
         // Clouds: swirled, most in the storm belts of the middle latitudes.
         Vec3 q = at.p * 2.2f + WarpAt(cloudWarp, grid, at);
         float belts = 0.15f * std::cos(at.lat * 5.5f);
-        float cloud = SmoothStep(0.1f, 0.55f, Fbm(q, 4, 36) - belts);
-        return Mix(colour, Rgb{250, 250, 250}, 0.85f * cloud);
+        float cloud = SmoothStep(0.25f, 0.75f, Fbm(q, 4, 36) - belts);
+        return Mix(colour, Rgb{245, 245, 245}, 0.6f * cloud);
     });
 }
 
@@ -407,14 +415,14 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
 }
 
 void DrawJupiter(RgbPicture& map) {
-    const Rgb zone{232, 220, 196}, belt{172, 118, 80}, darkBelt{150, 98, 66}, pale{214, 196, 165},
-        polar{172, 152, 128};
+    const Rgb zone{206, 198, 182}, belt{158, 128, 104}, darkBelt{140, 112, 92}, pale{188, 180, 165},
+        polar{150, 144, 134};
     const Band kBands[] = {{90, polar},    {58, pale},           {50, polar}, {43, pale},
                            {36, belt},     {31, zone},           {24, belt},  {20, zone},
-                           {16, darkBelt}, {8, {222, 200, 170}}, {0, zone},   {-7, darkBelt},
+                           {16, darkBelt}, {8, {198, 186, 166}}, {0, zone},   {-7, darkBelt},
                            {-19, zone},    {-28, belt},          {-33, zone}, {-40, pale},
                            {-45, polar},   {-52, pale},          {-60, polar}};
-    std::vector<Storm> storms = {{-22, 200, 12, 6.5f, 1.6f, {196, 98, 62}, 0.85f},
+    std::vector<Storm> storms = {{-22, 200, 12, 6.5f, 1.6f, {186, 112, 84}, 0.85f},
                                  {-33, 250, 3.5f, 2.5f, 1.5f, {245, 240, 230}, 0.9f},
                                  {-34, 290, 3, 2.2f, 1.5f, {245, 240, 230}, 0.9f},
                                  {-41, 120, 3, 2, 1.5f, {240, 236, 226}, 0.85f},
@@ -424,8 +432,8 @@ void DrawJupiter(RgbPicture& map) {
 }
 
 void DrawSaturn(RgbPicture& map) {
-    const Rgb gold{226, 200, 142}, butterscotch{212, 178, 120}, cream{234, 214, 166},
-        polar{200, 180, 138};
+    const Rgb gold{225, 203, 166}, butterscotch{216, 192, 156}, cream{233, 216, 186},
+        polar{196, 180, 152};
     const Band kBands[] = {
         {90, polar},        {70, butterscotch},  {55, gold},  {42, butterscotch},  {33, cream},
         {22, butterscotch}, {12, cream},         {-10, gold}, {-20, butterscotch}, {-30, cream},
@@ -434,20 +442,20 @@ void DrawSaturn(RgbPicture& map) {
 }
 
 void DrawUranus(RgbPicture& map) {
-    const Rgb cyan{172, 218, 226};
-    const Band kBands[] = {{90, {186, 228, 234}}, {60, {178, 222, 229}}, {35, cyan},
-                           {10, {168, 215, 224}}, {-15, cyan},           {-40, {168, 215, 224}}};
+    const Rgb cyan{122, 157, 168};
+    const Band kBands[] = {{90, {132, 166, 176}}, {60, {127, 162, 172}}, {35, cyan},
+                           {10, {118, 154, 166}}, {-15, cyan},           {-40, {118, 154, 166}}};
     DrawGiant(map, {kBands, std::size(kBands), 8.0f, 1.0f, 8, 0.012f, 0.2f, 90, 43}, {});
 }
 
 void DrawNeptune(RgbPicture& map) {
-    const Rgb azure{48, 82, 180}, deep{38, 66, 160}, light{62, 100, 192};
+    const Rgb azure{64, 88, 152}, deep{52, 74, 138}, light{78, 102, 164};
     const Band kBands[] = {{90, light}, {60, azure},  {40, deep},  {22, azure},
                            {-5, light}, {-18, azure}, {-45, deep}, {-60, azure}};
-    std::vector<Storm> storms = {{-20, 200, 14, 7, 1.0f, {22, 34, 100}, 0.85f},
+    std::vector<Storm> storms = {{-20, 200, 14, 7, 1.0f, {24, 34, 80}, 0.85f},
                                  {-27, 207, 5, 1.3f, 0.5f, {235, 240, 250}, 0.8f},
                                  {-14, 195, 4, 1.0f, 0.5f, {225, 232, 248}, 0.6f},
-                                 {-55, 80, 3, 2, 1.2f, {35, 55, 140}, 0.6f}};
+                                 {-55, 80, 3, 2, 1.2f, {38, 54, 110}, 0.6f}};
     DrawGiant(map, {kBands, std::size(kBands), 3.0f, 2.0f, 6, 0.05f, 0.4f, 70, 44}, storms);
     // Thin white streaks of high cloud, drawn out east-west along a few latitudes.
     struct Streak {

@@ -75,8 +75,13 @@ std::vector<Crater> ScatterCraters(const CraterScatter& scatter, uint64_t seed) 
     }
     std::sort(craters.begin(), craters.end(),
               [](const Crater& a, const Crater& b) { return a.radius > b.radius; });
-    for (int i = 0; i < scatter.rayed; ++i) {  // a few young ones of middle size
-        size_t young = static_cast<size_t>(scatter.count / 30 + 7 * i);
+    // A few young ones of middle size get rays, which reach far: only those
+    // whose rays stay off the pole rows.
+    size_t young = static_cast<size_t>(scatter.count / 30);
+    for (int i = 0; i < scatter.rayed; ++i, young += 7) {
+        while (young < craters.size() && kPi / 2 - std::fabs(std::asin(craters[young].centre.y)) <
+                                             kRayReach * craters[young].radius + 2 * kDegree)
+            ++young;
         if (young < craters.size()) craters[young].rays = 0.9f;
     }
     return craters;
@@ -101,8 +106,12 @@ CraterField SplatCraters(const std::vector<Crater>& craters, int32_t width, int3
         span.top = std::max(0, static_cast<int32_t>((kPi / 2 - lat - reach) / kPi * height));
         span.bottom =
             std::min(height - 1, static_cast<int32_t>((kPi / 2 - lat + reach) / kPi * height) + 1);
+        // Half the longitudes the circle spans, taken at the latitude of its
+        // edge nearest the pole (wider than at the centre); the whole row once
+        // that edge comes near the pole, where the bound grows past a half turn.
         float highest = std::fabs(lat) + reach;
-        float halfWidth = highest >= kPi / 2 ? kPi : std::asin(std::sin(reach) / std::cos(highest));
+        float bound = highest < kPi / 2 ? std::sin(reach) / std::cos(highest) : 1;
+        float halfWidth = bound < 1 ? std::asin(bound) : kPi;
         span.left = static_cast<int32_t>(std::floor((lon - halfWidth) / (2 * kPi) * width));
         span.columns = std::min(width, static_cast<int32_t>(2 * halfWidth / (2 * kPi) * width) + 3);
         spans.push_back(span);

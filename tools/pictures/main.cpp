@@ -15,7 +15,8 @@ constexpr char kUsage[] =
     "       heliora-pictures import SOURCE DEST.bmp  turn a PNG or JPEG into a BMP the viewer "
     "reads (at most 1024 x 512)\n"
     "       heliora-pictures generate BODY DEST.bmp  draw a 1024 x 512 map of BODY (Sun, Mercury, "
-    "..., Pluto)\n";
+    "..., Pluto)\n"
+    "       heliora-pictures measure [BODY...]       mean colour, lightness and chroma of maps\n";
 
 int Usage() {
     fputs(kUsage, stderr);
@@ -31,5 +32,6 @@ int main(int argc, char** argv) {
     if (command == "check" && argc == 3) return CheckCommand(argv[2]);
     if (command == "import" && argc == 4) return ImportCommand(argv[2], argv[3]);
     if (command == "generate" && argc == 4) return GenerateCommand(argv[2], argv[3]);
+    if (command == "measure") return MeasureCommand({argv + 2, argv + argc});
     return Usage();
 }

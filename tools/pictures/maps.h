@@ -53,15 +53,19 @@ inline Place PlaceOf(const MapGrid& grid, int32_t x, int32_t y) {
     return at;
 }
 
-// Calls row(y) once for every y in [0, rows), spread over the processor's
-// cores. Rows are independent, so the result does not depend on the split.
+// How many threads draw a map: 0 for one per core (at most 8).
+inline unsigned mapThreads = 0;
+
+// Calls row(y) once for every y in [0, rows), spread over mapThreads threads.
+// Rows are independent, so the result does not depend on the split.
 template <typename RowFunction>
 void ForEachRow(int32_t rows, RowFunction&& row) {
     std::atomic<int32_t> next{0};
     auto work = [&] {
         for (int32_t y = next++; y < rows; y = next++) row(y);
     };
-    unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
+    unsigned cores =
+        mapThreads > 0 ? mapThreads : std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     std::vector<std::thread> helpers;
     for (unsigned i = 1; i < cores; ++i) helpers.emplace_back(work);
     work();
@@ -71,6 +75,7 @@ void ForEachRow(int32_t rows, RowFunction&& row) {
 // The displacement Warp adds, worked out at every fourth row and column and
 // interpolated between: the field is smooth, and this is a sixteenth of the
 // work. point(place) is where the warp is sampled (the place's point scaled).
+// The map's width must be a multiple of kWarpStep (the columns wrap).
 struct WarpGrid {
     int32_t columns = 0, rows = 0;
     std::vector<Vec3> offsets;
@@ -159,3 +164,19 @@ inline float ShadeRadial(const Place& at, Vec3 offset, float slope) {
     float tangent = std::sqrt(std::max(Dot(offset, offset) - along * along, 1e-12f));
     return -slope * Dot(offset, LightAlong(at)) / tangent;
 }
+
+// A colour in CIE L*a*b* (D65 white): lightness 0 to 100, then green-red and
+// blue-yellow.
+struct Lab {
+    double l = 0, a = 0, b = 0;
+};
+Lab LabOf(double r, double g, double b);  // from sRGB, 0 to 255 each
+uint32_t HexOf(Lab lab);                  // back to sRGB as 0xRRGGBB
+
+// A map measured at half size: its mean in L*a*b*, the spread (standard
+// deviation) of its lightness and its mean chroma C*.
+struct MapFigures {
+    Lab mean;
+    double spread = 0, chroma = 0;
+};
+MapFigures MeasureMap(const RgbPicture& map);

@@ -30,3 +30,6 @@ int ImportCommand(const std::string& source, const std::string& bmpPath);
 bool DrawMap(const std::string& body, RgbPicture* map);
 
 int GenerateCommand(const std::string& body, const std::string& bmpPath);
+// measure: each named body's map (all eleven when none is named) measured in
+// L*a*b*: mean colour, lightness and its spread, mean chroma.
+int MeasureCommand(std::vector<std::string> bodies);
