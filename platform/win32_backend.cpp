@@ -179,6 +179,8 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
     return DispatchMessageW(&msg);
 }
 
+bool PlatWaitMessage() { return WaitMessage() != 0; }
+
 void PlatPostQuitMessage(int32_t exitCode) { PostQuitMessage(exitCode); }
 
 intptr_t PlatDefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam,
