@@ -209,6 +209,13 @@ bool PlatPeekMessage(PlatMessage* out) {
     return false;
 }
 
+// Returns at once: the idle hook, run by the peek before each wait, stands
+// for what would have woken it.
+bool PlatWaitMessage() {
+    Log("WaitMessage");
+    return !ShouldFail("WaitMessage");
+}
+
 bool PlatTranslateMessage(const PlatMessage*) { return false; }
 
 intptr_t PlatDispatchMessage(const PlatMessage* message) {

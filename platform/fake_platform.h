@@ -31,7 +31,7 @@ void ClearLog();
 // Every call so far, one line each: the operation's name, then its notable
 // arguments, e.g. "RegisterClass OpenGL", "CreateWindowEx OpenGL Heliora 0 0 800 600",
 // "ChangeDisplaySettings 800x600x16 4", "ChangeDisplaySettings none 0",
-// "ShowCursor 0", "MakeCurrent null null", "MessageBox ERROR".
+// "ShowCursor 0", "MakeCurrent null null", "MessageBox ERROR", "WaitMessage".
 const std::vector<std::string>& Calls();
 // The calls whose line starts with `prefix`.
 std::vector<std::string> CallsStartingWith(const std::string& prefix);
@@ -42,7 +42,8 @@ const std::vector<RecordedBox>& Boxes();
 // fail (e.g. "RegisterClass", "CreateWindowEx", "GetDC", "ChoosePixelFormat",
 // "SetPixelFormat", "CreateContext", "MakeCurrent", "DeleteContext",
 // "ReleaseDC", "DestroyWindow", "UnregisterClass", "OpenFile",
-// "CreateFileMapping", "MapViewOfFile", "ChangeDisplaySettings", "SwapBuffers").
+// "CreateFileMapping", "MapViewOfFile", "ChangeDisplaySettings", "SwapBuffers",
+// "WaitMessage").
 void FailCall(const std::string& name, int occurrence = 1);
 
 // Answers to the next message boxes, in order; once used up every box gets IDOK

@@ -35,6 +35,11 @@ struct PlatMessage {
 };
 
 constexpr uint32_t WM_SIZE = 0x0005;
+// A repaint request: part of the window lost its picture (uncovered, restored,
+// moved onto another screen) and wants it drawn again. Windows sends it until
+// the default procedure has validated the window; elsewhere an exposure comes
+// as one WM_PAINT (at most one pending per window) that needs no answer.
+constexpr uint32_t WM_PAINT = 0x000F;
 constexpr uint32_t WM_CLOSE = 0x0010;
 constexpr uint32_t WM_QUIT = 0x0012;
 constexpr uint32_t WM_KEYDOWN = 0x0100;
@@ -101,6 +106,11 @@ constexpr uint16_t HighHalf(intptr_t lParam) {
 // PlatPostQuitMessage, with the posted code in wParam. Keys pressed while Alt
 // is held come as WM_SYSKEYDOWN / WM_SYSKEYUP, never as WM_KEYDOWN.
 bool PlatPeekMessage(PlatMessage* out);
+// Waits, taking no processor time, until new input or a new message may have
+// come (at once when one is pending); an interrupt signal (on Linux) ends it
+// too. The next PlatPeekMessage may still find none: input that makes no
+// message. False when waiting failed, and then it returned without waiting.
+bool PlatWaitMessage();
 // Kept for the loop's shape; the backends translate keys when they queue them.
 bool PlatTranslateMessage(const PlatMessage* message);
 // Calls the procedure of the class the message's window was created with and

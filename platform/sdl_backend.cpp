@@ -484,10 +484,22 @@ void QueueSize(SdlWindow* window, int32_t width, int32_t height) {
           PointParam(width, height));
 }
 
+// An exposure asks for the picture again; one pending request per window is
+// enough, as Windows keeps one update region.
+void QueuePaint(SdlWindow* window) {
+    WindowHandle handle = HandleOf(window);
+    for (const PlatMessage& pending : state.queue)
+        if (pending.window == handle && pending.message == WM_PAINT) return;
+    Queue(window, WM_PAINT, 0, 0);
+}
+
 void QueueWindowEvent(const SDL_WindowEvent& event) {
     SdlWindow* window = WindowById(event.windowID);
     if (window == nullptr) return;
     switch (event.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+            QueuePaint(window);
+            break;
         case SDL_WINDOWEVENT_CLOSE:
             Queue(window, WM_CLOSE, 0, 0);
             break;
@@ -874,6 +886,14 @@ bool PlatPeekMessage(PlatMessage* out) {
     *out = state.queue.front();
     state.queue.pop_front();
     return true;
+}
+
+// SDL's wait also ends on an interrupt signal, which the next pump turns
+// into SDL_QUIT.
+bool PlatWaitMessage() {
+    if (!state.queue.empty()) return true;
+    if (state.video != VideoState::Ready) return false;
+    return SDL_WaitEvent(nullptr) == 1;
 }
 
 bool PlatTranslateMessage(const PlatMessage*) { return false; }

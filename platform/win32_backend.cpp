@@ -6,12 +6,16 @@
 // contract's opaque types. Windows calls one window procedure of ours for
 // every window of a registered class; it hands the message to the procedure
 // the class was registered with (the shell's SceneWindowProc).
-// Without vertical sync an idle loop would draw as fast as it can, so when the
-// driver grants no swap interval, buffer swaps are spaced at least 16 ms apart:
-// timed with the performance counter, and slept under a 1 ms timer resolution
-// (asked for at the first paced swap, given back at exit), since Windows'
-// default 15.6 ms ticks would stretch each wait to about 31 ms. With vertical
-// sync that wait is already spent in the swap.
+// Without vertical sync an idle loop would draw as fast as it can, so buffer
+// swaps are spaced a display refresh apart (the display's own rate, else 60 a
+// second) when the driver grants no swap interval, and also when it grants one
+// that does not wait (Wine on a virtual X server, a driver whose control
+// panel forces vertical sync off): a run of swaps that come back sooner than a
+// refresh starts the pacing for that context. A real vertical sync gives no
+// such run (a driver queues at most a few frames ahead), so it is never
+// slowed. Waits are timed with the performance counter and slept under a 1 ms
+// timer resolution (asked for at the first paced swap, given back at exit),
+// since Windows' default 15.6 ms ticks would stretch each wait to about 31 ms.
 #include "platform/platform.h"
 #include "platform/gl_info.h"
 #include "platform/win32_text.h"
@@ -40,15 +44,24 @@ struct ClassEntry {
     WindowProcedure procedure;
 };
 
-constexpr LONGLONG kPacedFrameMilliseconds = 16;
+constexpr int kDefaultRefreshRate = 60;
+// GetDeviceCaps(VREFRESH) gives 0 or 1 for "the hardware's default".
+constexpr int kLowestRefreshRate = 24;
 constexpr UINT kTimerResolutionMilliseconds = 1;
+// This many swaps in a row, each sooner than three quarters of a refresh after
+// the one before, show that the granted interval does not wait. Drivers queue
+// up to three or four frames ahead of the display.
+constexpr int kFastSwapsThatStartPacing = 8;
 
 struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};           // the one PlatPeekMessage took last, with its time and point
-    bool vsync = false;             // the current context's driver granted a swap interval
-    LONGLONG counterFrequency = 0;  // performance-counter ticks a second, once pacing began
-    LONGLONG lastSwap = 0;          // performance counter after the last paced swap
+    bool paced = true;              // this context's swaps are spaced here, not by the driver
+    int fastSwaps = 0;              // swaps in a row that came sooner than a refresh
+    LONGLONG counterFrequency = 0;  // performance-counter ticks a second
+    LONGLONG refreshTicks = 0;      // one display refresh in counter ticks
+    LONGLONG lastSwap = 0;          // performance counter after the last swap
+    bool fineTimer = false;         // the 1 ms timer resolution was asked for
 };
 
 BackendState state;
@@ -85,36 +98,53 @@ MSG ToMsg(const PlatMessage* message) {
     return msg;
 }
 
-// Vertical sync where the driver offers it (WGL_EXT_swap_control); without
-// it the swaps are paced.
-void RequestVsync() {
-    typedef BOOL(WINAPI * SwapIntervalProc)(int);
-    state.vsync = false;
-    PROC address = wglGetProcAddress("wglSwapIntervalEXT");
-    if (address == nullptr) return;
-    SwapIntervalProc swapInterval;
-    static_assert(sizeof swapInterval == sizeof address);
-    memcpy(&swapInterval, &address, sizeof swapInterval);
-    state.vsync = swapInterval(1) != FALSE;
-}
-
 LONGLONG Counter() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
 }
 
-void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }
-
-void PaceSwap() {
-    if (state.counterFrequency == 0) {  // the first paced swap
+// Vertical sync where the driver offers it (WGL_EXT_swap_control); without
+// it, or until its swaps are seen not to wait, the swaps are paced.
+void RequestVsync(HDC deviceContext) {
+    typedef BOOL(WINAPI * SwapIntervalProc)(int);
+    if (state.counterFrequency == 0) {
         LARGE_INTEGER frequency;
         QueryPerformanceFrequency(&frequency);
         state.counterFrequency = frequency.QuadPart;
+    }
+    int rate = GetDeviceCaps(deviceContext, VREFRESH);
+    if (rate < kLowestRefreshRate) rate = kDefaultRefreshRate;
+    state.refreshTicks = state.counterFrequency / rate;
+    state.paced = true;
+    state.fastSwaps = 0;
+    state.lastSwap = 0;
+    PROC address = wglGetProcAddress("wglSwapIntervalEXT");
+    if (address == nullptr) return;
+    SwapIntervalProc swapInterval;
+    static_assert(sizeof swapInterval == sizeof address);
+    memcpy(&swapInterval, &address, sizeof swapInterval);
+    state.paced = swapInterval(1) == FALSE;
+}
+
+// Under a granted interval: a run of swaps sooner than a refresh starts pacing.
+void WatchSwap() {
+    LONGLONG now = Counter();
+    bool fast = state.lastSwap != 0 && now - state.lastSwap < state.refreshTicks * 3 / 4;
+    state.fastSwaps = fast ? state.fastSwaps + 1 : 0;
+    if (state.fastSwaps >= kFastSwapsThatStartPacing) state.paced = true;
+    state.lastSwap = now;
+}
+
+void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }
+
+void PaceSwap() {
+    if (!state.fineTimer) {
+        state.fineTimer = true;
         if (timeBeginPeriod(kTimerResolutionMilliseconds) == TIMERR_NOERROR) atexit(EndFineTimer);
     }
     if (state.lastSwap != 0) {
-        LONGLONG due = state.lastSwap + state.counterFrequency * kPacedFrameMilliseconds / 1000;
+        LONGLONG due = state.lastSwap + state.refreshTicks;
         // The whole milliseconds left asleep, the rest yielded: never short.
         LONGLONG left = (due - Counter()) * 1000 / state.counterFrequency;
         if (left > 0) Sleep(static_cast<DWORD>(left));
@@ -178,6 +208,8 @@ intptr_t PlatDispatchMessage(const PlatMessage* message) {
     MSG msg = ToMsg(message);
     return DispatchMessageW(&msg);
 }
+
+bool PlatWaitMessage() { return WaitMessage() != 0; }
 
 void PlatPostQuitMessage(int32_t exitCode) { PostQuitMessage(exitCode); }
 
@@ -317,7 +349,7 @@ RenderingContextHandle PlatCreateContext(DeviceContextHandle deviceContext) {
 bool PlatMakeCurrent(DeviceContextHandle deviceContext, RenderingContextHandle context) {
     if (!wglMakeCurrent(Hdc(deviceContext), reinterpret_cast<HGLRC>(context))) return false;
     if (context != nullptr) {
-        RequestVsync();
+        RequestVsync(Hdc(deviceContext));
         PrintGlInfoOnce();
     }
     return true;
@@ -329,7 +361,8 @@ bool PlatDeleteContext(RenderingContextHandle context) {
 
 bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
     bool swapped = SwapBuffers(Hdc(deviceContext)) != 0;
-    if (!state.vsync) PaceSwap();
+    if (!state.paced) WatchSwap();
+    if (state.paced) PaceSwap();
     return swapped;
 }
 

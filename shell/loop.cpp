@@ -1,9 +1,12 @@
 // The main loop and the scene window's procedure. Each pass of the loop either
 // handles one pending message or, when none is waiting, draws and presents one
 // frame and acts on the function keys. There is no frame clock: the animation
-// moves one step per drawn frame while it runs. Paused, every idle pass still
-// draws and presents its frame, with the orbit angles held, so the picture
-// stands still and view changes (F1 to F5, drag, zoom, resize) show at once.
+// moves one step per drawn frame while it runs. Paused, the orbit angles hold,
+// and an idle pass draws and presents only when the picture may have changed
+// since the frame last presented: after a message (a key, a drag, a zoom, a
+// resize, a click, a repaint request), a function key that acted, or a new
+// window (F1). Any other paused pass waits for the next message instead, so a
+// still picture costs nothing while it stands.
 #include "picking/picking.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -19,10 +22,14 @@ constexpr double kZoomStep = 0.3;
 constexpr double kPixelsPerDegree = 1.0;
 
 // A function key acts once per press: its flag is consumed here, and only an
-// auto-repeat key-down sets it again.
+// auto-repeat key-down sets it again. A key that acted leaves the picture
+// shown out of date.
+bool keyActed = false;
+
 bool ConsumeKey(uintptr_t key) {
     if (!KeyState[key]) return false;
     KeyState[key] = 0;
+    keyActed = true;
     return true;
 }
 
@@ -79,6 +86,9 @@ int32_t RunMainLoop() {
     ViewState.fullscreen = 0;
     if (!OpenSceneWindow(kTitle, kWidth, kHeight, kColourBits, ViewState.fullscreen)) return 0;
 
+    // The picture may differ from the frame last presented (a new window has
+    // never been drawn).
+    bool stale = true;
     while (!done) {
         PlatMessage taken;
         if (PlatPeekMessage(&taken)) {
@@ -89,14 +99,22 @@ int32_t RunMainLoop() {
                 PlatTranslateMessage(&message);
                 PlatDispatchMessage(&message);
             }
+            stale = true;
             continue;  // function keys wait for an idle pass
         }
-        // Drawn paused too: a swap may leave the back buffer undefined, and a
-        // new window after F1 has never been drawn. The angles hold meanwhile.
+        if (!ViewState.animating && !stale) {
+            PlatWaitMessage();  // paused, and the picture shown is still right
+            continue;
+        }
+        // Drawn paused too, with the angles held: a swap may leave the back
+        // buffer undefined, so a changed view is drawn whole.
+        stale = false;
         if (!DrawScene()) done = true;
         if (!done && KeyState[VK_ESCAPE]) done = true;  // the Esc frame is not presented
         if (!done) PlatSwapBuffers(WindowContext.deviceContext);
+        keyActed = false;
         if (!ActOnFunctionKeys()) return 0;
+        stale = keyActed;
     }
     CloseSceneWindow();
     return static_cast<int32_t>(message.wParam);

@@ -60,6 +60,11 @@
 #                                 E2E_EXIT_CODE; a hang kills it and fails the test
 #   e2e_expect_exit CODE [S]      e2e_wait_exit, then checks the code
 #   e2e_status_kb FIELD           the running viewer's VmRSS, VmHWM ... in kB
+#   e2e_cpu_ms                    the running viewer's processor time so far, in ms
+# Frames (the viewer started by e2e_start_counted_viewer [OMIT...], which is
+# e2e_start_viewer with its buffer swaps counted: on Linux by count_swaps.c,
+# preloaded; under Wine from its X11 driver's trace of each swap)
+#   e2e_swaps                     the number of swaps so far
 #   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
@@ -119,7 +124,7 @@ e2e_fail() {
     import -window root "$E2E_DIR/failure.png" 2>/dev/null &&
       echo "screen at failure: $E2E_DIR/failure.png" >&2
   fi
-  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; cat "$E2E_DIR/viewer.err" >&2; }
+  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; grep -v ':trace:wgl:' "$E2E_DIR/viewer.err" >&2; }
   exit 1
 }
 
@@ -253,7 +258,7 @@ e2e_wine_bin() {  # prints the 64-bit Wine loader: Debian 12 keeps it off the PA
 e2e_wine_prefix() {
   local wine
   wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
-  export WINEPREFIX=${HELIORA_WINE_PREFIX:-$E2E_DIR/wine} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=${HELIORA_WINE_PREFIX:-$E2E_DIR/wine} WINEDEBUG=${E2E_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   [ -f "$WINEPREFIX/.heliora-fonts" ] && return 0
   LC_ALL=C.UTF-8 timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Tahoma"="NanumGothic"\n"MS Shell Dlg"="NanumGothic"\n"MS Shell Dlg 2"="NanumGothic"\n"Segoe UI"="NanumGothic"\n' >"$E2E_DIR/fonts.reg"
@@ -307,6 +312,30 @@ e2e_wait_exit() {  # [SECONDS]
 # A field of the running viewer's /proc status in kB (VmRSS, VmHWM).
 e2e_status_kb() {  # FIELD
   awk -v key="$1:" '$1 == key { print $2 }' "/proc/$E2E_VIEWER_PID/status"
+}
+
+e2e_cpu_ms() {  # (user and system time, after the command name in parentheses)
+  sed 's/.*) //' "/proc/$E2E_VIEWER_PID/stat" | awk -v hz="$(getconf CLK_TCK)" '{ print int(($12 + $13) * 1000 / hz) }'
+}
+
+e2e_start_counted_viewer() {  # [PICTURE TO LEAVE OUT...]
+  local counter="$E2E_DIR/count_swaps.so"
+  if [ "$E2E_WINE" = 1 ]; then
+    E2E_WINEDEBUG=trace+wgl e2e_start_viewer "$@"
+    return 0
+  fi
+  [ -f "$counter" ] || cc -shared -fPIC -o "$counter" "$E2E_SOURCE_DIR/tests/e2e/count_swaps.c" -ldl ||
+    e2e_fail "cannot build count_swaps.so"
+  : >"$E2E_DIR/swaps"
+  HELIORA_SWAP_COUNT="$E2E_DIR/swaps" LD_PRELOAD="$counter${LD_PRELOAD:+:$LD_PRELOAD}" e2e_start_viewer "$@"
+}
+
+e2e_swaps() {  # (Wine 8 and 10 name the driver's swap differently)
+  if [ "$E2E_WINE" = 1 ]; then
+    grep -cE ':trace:wgl:(glxdrv_wglSwapBuffers|x11drv_swap_buffers) ' "$E2E_DIR/viewer.err"
+  else
+    stat -c %s "$E2E_DIR/swaps"
+  fi
 }
 
 e2e_expect_exit() {  # CODE [SECONDS]

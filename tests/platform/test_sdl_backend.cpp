@@ -285,6 +285,8 @@ TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
     PushWindowEvent(SDL_WINDOWEVENT_MINIMIZED);
     PushWindowEvent(SDL_WINDOWEVENT_RESTORED);
     PushWindowEvent(SDL_WINDOWEVENT_MAXIMIZED);
+    PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);
+    PushWindowEvent(SDL_WINDOWEVENT_EXPOSED);  // one repaint request is pending already
     PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
 
     std::vector<PlatMessage> messages = TakeAll();
@@ -304,6 +306,7 @@ TEST_F(SdlBackend, MouseAndSizeMessagesCarryClientPointsFlagsAndKinds) {
         {WM_SIZE, SIZE_MINIMIZED, PackPoint(0, 0)},
         {WM_SIZE, SIZE_RESTORED, PackPoint(320, 240)},
         {WM_SIZE, SIZE_MAXIMIZED, PackPoint(320, 240)},
+        {WM_PAINT, 0, 0},
         {WM_CLOSE, 0, 0}};
     ASSERT_EQ(messages.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {

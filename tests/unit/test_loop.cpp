@@ -74,7 +74,8 @@ TEST_F(LoopTest, CloseEndsTheLoopWithExitCodeZeroAndClosesOnce) {
     EXPECT_EQ(CountOf("PostQuitMessage 0"), 1);
     EXPECT_EQ(CountOf("UnregisterClass"), 1);
     EXPECT_EQ(fake::LiveWindows(), 0);
-    EXPECT_EQ(fake::SwapCount(), 3);  // passes 1 to 3 drew; the close came after pass 3
+    EXPECT_EQ(fake::SwapCount(), 3);       // passes 1 to 3 drew; the close came after pass 3
+    EXPECT_EQ(CountOf("WaitMessage"), 0);  // a running loop never waits
 }
 
 TEST_F(LoopTest, EscEndsAtTheNextIdlePassWithoutPresentingThatFrame) {
@@ -121,24 +122,32 @@ TEST_F(LoopTest, FunctionKeysToggleTheirFlagsInOnePass) {
     EXPECT_EQ(KeyState[VK_F5], 0);
 }
 
-TEST_F(LoopTest, PausedPassesDrawTheSameFrameAndSpaceResumesFromTheSameAngles) {
+TEST_F(LoopTest, PausedPassesDrawOnceAfterAMessageOrAKeyAndOtherwiseWait) {
     watchPictures = true;
     script[3] = {Key(WM_KEYDOWN, VK_SPACE)};
-    script[6] = {Key(WM_KEYDOWN, VK_SPACE)};
-    closeAtPass = 8;
+    script[5] = {PlatMessage{nullptr, WM_PAINT, 0, 0}};
+    script[7] = {Key(WM_KEYDOWN, VK_F4)};
+    script[10] = {Key(WM_KEYDOWN, VK_SPACE)};
+    closeAtPass = 12;
     RunMainLoop();
-    // Passes 4 to 6 held the Earth at 10; from pass 7 it moves on from there.
-    EXPECT_EQ(earthAtPass, (std::vector<double>{7, 8, 9, 10, 10, 10, 10, 11}));
+    // Passes 4 to 10 held the Earth at 10; from pass 11 it moves on from there.
+    EXPECT_EQ(earthAtPass, (std::vector<double>{7, 8, 9, 10, 10, 10, 10, 10, 10, 10, 10, 11}));
     EXPECT_EQ(OrbitAngles.earth, 12.0);
-    EXPECT_EQ(fake::SwapCount(), 8);
-    EXPECT_EQ(KeyState[VK_SPACE], 0);
-    // Each pass's frame is seen at the next pass: the paused passes 4 to 6
-    // drew the very frame of pass 3, the last before the pause.
-    ASSERT_EQ(pictureAtPass.size(), 8u);
-    EXPECT_NE(pictureAtPass[2], pictureAtPass[3]);
-    EXPECT_EQ(std::vector<size_t>(pictureAtPass.begin() + 3, pictureAtPass.begin() + 7),
-              std::vector<size_t>(4, pictureAtPass[3]));
-    EXPECT_NE(pictureAtPass[7], pictureAtPass[6]);
+    // Paused, pass 4 (after Space), pass 6 (after the repaint request) and
+    // passes 8 and 9 (F4's message, then F4 acting) drew and presented; passes
+    // 5, 7 and 10 waited.
+    EXPECT_EQ(fake::SwapCount(), 3 + 1 + 1 + 2 + 2);
+    EXPECT_EQ(CountOf("WaitMessage"), 3);
+    // Each pass's frame is seen at the next pass: a pass that drew nothing
+    // leaves the magenta blot. Paused frames before F4 are the frame of pass 3.
+    ASSERT_EQ(pictureAtPass.size(), 12u);
+    const size_t still = pictureAtPass[3], blot = pictureAtPass[5];
+    EXPECT_NE(blot, still);
+    EXPECT_EQ((std::vector<size_t>{pictureAtPass[4], pictureAtPass[6], pictureAtPass[8]}),
+              std::vector<size_t>(3, still));
+    EXPECT_EQ((std::vector<size_t>{pictureAtPass[7], pictureAtPass[10]}),
+              std::vector<size_t>(2, blot));
+    EXPECT_NE(pictureAtPass[9], still);  // outlines, with no further message
 }
 
 TEST_F(LoopTest, F1SwitchesToFullscreenAndBackKeepingTheViewAndTheAngles) {
