@@ -30,6 +30,7 @@
 #include <mmsystem.h>
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +63,9 @@ struct BackendState {
     LONGLONG refreshTicks = 0;      // one display refresh in counter ticks
     LONGLONG lastSwap = 0;          // performance counter after the last swap
     bool fineTimer = false;         // the 1 ms timer resolution was asked for
+    bool rightHeld = false;         // a right press was taken, and no release since
+    MSG heldBack = {};              // a move kept back behind the release it showed
+    bool hasHeldBack = false;
 };
 
 BackendState state;
@@ -184,6 +188,53 @@ PIXELFORMATDESCRIPTOR ToDescriptor(const PixelFormatDescriptor* request) {
     return pfd;
 }
 
+// Moves lParam's point (client coordinates, signed halves) to the nearest
+// point of the window's client area; true when it was inside already.
+bool ClampToClient(HWND window, LPARAM* lParam) {
+    RECT client;
+    if (!GetClientRect(window, &client)) return true;
+    int x = static_cast<short>(LOWORD(*lParam)), y = static_cast<short>(HIWORD(*lParam));
+    int nearX = std::clamp(x, 0, std::max<int>(client.right - 1, 0));
+    int nearY = std::clamp(y, 0, std::max<int>(client.bottom - 1, 0));
+    *lParam = MAKELPARAM(nearX, nearY);
+    return nearX == x && nearY == y;
+}
+
+// The mouse is not captured, so a window hears of no move outside its client
+// area and a drag never outlives its button. Windows posts a release made
+// outside every window of ours to another program's window; Wine passes on
+// X's implicit pointer grab, so moves and releases outside the client area do
+// come. Hence: a move outside is dropped; a button message outside is moved
+// to the nearest point inside; and a move that shows the right button up
+// while its release never came is preceded by that release, at its point.
+bool TakeMessage(MSG* msg) {
+    if (state.hasHeldBack) {
+        state.hasHeldBack = false;
+        *msg = state.heldBack;
+        return true;
+    }
+    for (;;) {
+        if (!PeekMessageW(msg, nullptr, 0, 0, PM_REMOVE)) return false;
+        if (msg->message == WM_MOUSEMOVE) {
+            if (!ClampToClient(msg->hwnd, &msg->lParam)) continue;
+            if (state.rightHeld && !(msg->wParam & MK_RBUTTON)) {
+                state.heldBack = *msg;
+                state.hasHeldBack = true;
+                msg->message = WM_RBUTTONUP;
+                state.rightHeld = false;
+            }
+            return true;
+        }
+        if (msg->message >= WM_LBUTTONDOWN && msg->message <= WM_MBUTTONDBLCLK) {
+            ClampToClient(msg->hwnd, &msg->lParam);
+            if (msg->message == WM_RBUTTONDOWN || msg->message == WM_RBUTTONDBLCLK)
+                state.rightHeld = true;
+            if (msg->message == WM_RBUTTONUP) state.rightHeld = false;
+        }
+        return true;
+    }
+}
+
 }  // namespace
 
 // ---- Messages -------------------------------------------------------------------
@@ -191,7 +242,7 @@ PIXELFORMATDESCRIPTOR ToDescriptor(const PixelFormatDescriptor* request) {
 bool PlatPeekMessage(PlatMessage* out) {
     if (out == nullptr) return false;
     MSG msg;
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (!TakeMessage(&msg)) return false;
     state.lastMessage = msg;
     *out = PlatMessage{Handle(msg.hwnd), msg.message, msg.wParam, msg.lParam};
     return true;

@@ -29,6 +29,9 @@
 #   e2e_other_windows             prints the titles of the viewable top-level windows
 #                                 other than "Heliora" (open boxes), one a line
 #   e2e_geometry ID               prints "X Y WIDTH HEIGHT" of the client area on screen
+#   e2e_frame                     prints "SIDE TOP": a windowed client area's place
+#                                 inside a frame whose corner is at (0,0)
+#   e2e_expect_scene WHEN windowed|full   checks E2E_WINDOW's client area
 #   e2e_window_state ID           prints the window's _NET_WM_STATE atoms (may be empty)
 #   e2e_close ID                  the close button: sends WM_DELETE_WINDOW
 #   e2e_cursor_over ID            moves the pointer into the window, prints "shown" or
@@ -54,6 +57,7 @@
 #                                          gone and the viewer is back in its loop
 #                                          (see there); every answer goes through it
 #   e2e_wait_frame ID [S]                  until the picture in window ID changes
+#   e2e_box_ink SCREENSHOT OUT             the open box's text, white on black
 # Pictures and results
 #   e2e_screenshot FILE [ID]      PNG of the whole screen, or of one window's area
 #   e2e_wait_exit [S]             waits for the viewer to end (default 20 s); sets
@@ -65,6 +69,7 @@
 # e2e_start_viewer with its buffer swaps counted: on Linux by count_swaps.c,
 # preloaded; under Wine from its X11 driver's trace of each swap)
 #   e2e_swaps                     the number of swaps so far
+#   e2e_open_files                how many files the running viewer holds open
 #   e2e_fail MESSAGE              saves a screenshot, keeps $E2E_DIR, exits 1
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
@@ -76,7 +81,8 @@
 # viewer.err, whatever the exit code.
 #
 # The Windows viewer (E2E_WINE=1 when the viewer is an .exe) runs under Wine in
-# a private prefix made on first start (HELIORA_WINE_PREFIX names one to reuse),
+# a private prefix made on first start, or copied from HELIORA_WINE_TEMPLATE
+# (HELIORA_WINE_PREFIX names one to reuse),
 # with NanumGothic standing in for the boxes' fonts, so that Hangul shows. Its
 # pictures are the ones beside the .exe. Wine acts on keys only in its active
 # window: e2e_focus activates one with a right click at its centre (a drag
@@ -109,8 +115,8 @@ case "$E2E_VIEWER" in *.exe) E2E_WINE=1 ;; esac
 
 readonly E2E_PICTURES=(Sun.bmp Mercury.bmp Venus.bmp earth.bmp Moon.bmp Mars.bmp
                        Jupiter.bmp Saturn.bmp Uranus.bmp Neptune.bmp pluto.bmp)
-# The message box's button face, from SDL's default box colours.
-readonly E2E_BUTTON_COLOUR='#696663'
+# The message box's button face and text, from SDL's default box colours.
+readonly E2E_BUTTON_COLOUR='#696663' E2E_TEXT_COLOUR='#d1cfcd'
 readonly E2E_POLL=0.1
 
 # ---- Reporting and clean-up ------------------------------------------------------
@@ -253,18 +259,37 @@ e2e_wine_bin() {  # prints the 64-bit Wine loader: Debian 12 keeps it off the PA
   return 1
 }
 
-# A prefix of our own, made once: no Mono or Gecko prompts, and NanumGothic
-# for the fonts the boxes ask for (without it Hangul shows as empty boxes).
-e2e_wine_prefix() {
+# A prefix of our own: no Mono or Gecko prompts, and NanumGothic for the fonts
+# the boxes ask for (without it Hangul shows as empty boxes). Making one takes
+# some 20 s, so HELIORA_WINE_TEMPLATE names a prefix that the first test makes
+# (the others wait for it) and every test then copies: hard links for its files,
+# which Wine only reads, real copies of the registry, which it rewrites. Each
+# copy has its own wineserver, so tests can run side by side.
+# HELIORA_WINE_PREFIX names a prefix to use as it is.
+e2e_make_wine_prefix() {  # DIR
   local wine
   wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
+  [ -f "$1/.heliora-fonts" ] && return 0
+  WINEPREFIX=$1 LC_ALL=C.UTF-8 timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 ||
+    e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
+  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Tahoma"="NanumGothic"\n"MS Shell Dlg"="NanumGothic"\n"MS Shell Dlg 2"="NanumGothic"\n"Segoe UI"="NanumGothic"\n' >"$E2E_DIR/fonts.reg"
+  WINEPREFIX=$1 LC_ALL=C.UTF-8 timeout 60 "$wine" regedit /S "$(winepath_of "$E2E_DIR/fonts.reg")" >>"$E2E_DIR/wineboot.log" 2>&1 &&
+    WINEPREFIX=$1 timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "cannot set the Wine font replacements"
+  touch "$1/.heliora-fonts"
+}
+
+e2e_wine_prefix() {
+  local template=${HELIORA_WINE_TEMPLATE:-}
   export WINEPREFIX=${HELIORA_WINE_PREFIX:-$E2E_DIR/wine} WINEDEBUG=${E2E_WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
   [ -f "$WINEPREFIX/.heliora-fonts" ] && return 0
-  LC_ALL=C.UTF-8 timeout 180 "$wine" wineboot -i >"$E2E_DIR/wineboot.log" 2>&1 || e2e_fail "wineboot failed: $(tail -3 "$E2E_DIR/wineboot.log")"
-  printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n"Tahoma"="NanumGothic"\n"MS Shell Dlg"="NanumGothic"\n"MS Shell Dlg 2"="NanumGothic"\n"Segoe UI"="NanumGothic"\n' >"$E2E_DIR/fonts.reg"
-  LC_ALL=C.UTF-8 timeout 60 "$wine" regedit /S "$(winepath_of "$E2E_DIR/fonts.reg")" >>"$E2E_DIR/wineboot.log" 2>&1 &&
-    timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "cannot set the Wine font replacements"
-  touch "$WINEPREFIX/.heliora-fonts"
+  if [ -n "$template" ] && [ -z "${HELIORA_WINE_PREFIX:-}" ]; then
+    mkdir -p "$(dirname "$template")"
+    (flock 8 && e2e_make_wine_prefix "$template") 8>"$template.lock" || e2e_fail "no Wine prefix in $template"
+    cp -al "$template" "$WINEPREFIX" && rm -f "$WINEPREFIX"/*.reg && cp "$template"/*.reg "$WINEPREFIX/" ||
+      e2e_fail "cannot copy the Wine prefix $template"
+    return 0
+  fi
+  e2e_make_wine_prefix "$WINEPREFIX"
 }
 
 winepath_of() { echo "Z:${1//\//\\}"; }
@@ -338,6 +363,22 @@ e2e_swaps() {  # (Wine 8 and 10 name the driver's swap differently)
   fi
 }
 
+# How many files the running viewer holds open. A Windows program's handles
+# to files, mappings and the display are the wineserver's descriptors (its
+# prefix's own server: one per test), so under Wine those are counted too.
+e2e_open_files() {
+  local count pid
+  count=$(ls "/proc/$E2E_VIEWER_PID/fd" 2>/dev/null | wc -l)
+  if [ "$E2E_WINE" = 1 ]; then
+    for pid in /proc/[0-9]*; do
+      [[ $(readlink "$pid/exe" 2>/dev/null) == */wineserver* ]] &&
+        tr '\0' '\n' <"$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+        count=$((count + $(ls "$pid/fd" 2>/dev/null | wc -l)))
+    done
+  fi
+  echo "$count"
+}
+
 e2e_expect_exit() {  # CODE [SECONDS]
   e2e_wait_exit "${2:-20}"
   [ "$E2E_EXIT_CODE" = "$1" ] || e2e_fail "exit code $E2E_EXIT_CODE, expected $1"
@@ -407,6 +448,39 @@ e2e_geometry() {  # ID
     END { if (w == "") exit 1; print x, y, w, h }'
 }
 
+# Where the scene window belongs. The viewer puts the outer top-left corner of
+# its window at the screen's (0,0); a windowed client area lies inside the
+# frame. No window manager frames the Linux viewer's window here, so its client
+# area is at (0,0). Wine draws no frame without one either, yet places the
+# window as Windows does: the client area sits a sizing frame's width in (the
+# border width plus 3) and a frame and caption bar (its height plus 1) down,
+# by the prefix's window metrics. Prints "SIDE TOP".
+e2e_frame() {
+  [ "$E2E_WINE" = 1 ] || { echo "0 0"; return 0; }
+  local border caption
+  border=$(sed -n 's/^"BorderWidth"="\([0-9]*\)".*/\1/p' "$WINEPREFIX/user.reg" | head -n1)
+  caption=$(sed -n 's/^"CaptionHeight"="\([0-9]*\)".*/\1/p' "$WINEPREFIX/user.reg" | head -n1)
+  echo "$((${border:-1} + 3)) $((${border:-1} + 3 + ${caption:-18} + 1))"
+}
+
+# Checks that E2E_WINDOW is the scene window, windowed (its frame's corner at
+# 0,0, an 800 x 600 client area) or full screen (800 x 600 at 0,0). Windows
+# makes a new window no larger than the default maximum tracking size, the
+# screen's plus twice the frame and 4 pixels (WM_GETMINMAXINFO): on an
+# 800 x 600 screen the framed window is cut to fit and its client area with
+# it. Wine does the same.
+e2e_expect_scene() {  # WHEN windowed|full
+  local x y width height side top screen want="800 x 600 at 0,0"
+  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
+  if [ "$2" = windowed ]; then
+    read -r side top <<<"$(e2e_frame)"
+    screen=$(xwininfo -root | awk '/^ *Height:/ { print $NF }')
+    want="800 x $((screen + side + 4 - top < 600 ? screen + side + 4 - top : 600)) at $side,$top"
+  fi
+  [ "$width x $height at $x,$y" = "$want" ] ||
+    e2e_fail "$1: the $2 client area is $width x $height at $x,$y, expected $want"
+}
+
 e2e_window_state() {  # ID
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/^_NET_WM_STATE(ATOM) = //p'
 }
@@ -435,6 +509,8 @@ e2e_cursor_over() {  # ID
   read -r x y width height <<<"$(e2e_geometry "$1")"
   xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) || e2e_fail "cannot move the pointer"
   sleep 0.3  # the window sets its cursor when the pointer enters
+  # Wine gives its window an empty X cursor until it has handled a move inside.
+  [ "$E2E_WINE" = 0 ] || { xdotool mousemove_relative 1 1 && sleep 0.5; }
   "$E2E_HELPER" || e2e_fail "cannot read the cursor"
 }
 
@@ -568,19 +644,22 @@ e2e_answer_no() {  # CAPTION
 
 # Screen position "X Y" of the centre of button INDEX of COUNT: the box's width
 # is cut into COUNT equal slices, which hold one button each, and the button is
-# the patch of button colour in its slice.
+# the patch of button colour in its slice. A Windows box's buttons have the
+# box's own face: there the button is the dark frame in the slice's lower half,
+# below the text and the icon.
 e2e_box_button_centre() {  # ID INDEX COUNT
-  local x y w h slice left box bw bh bx by
+  local x y w h slice left box bw bh bx by top=0 find
   read -r x y w h <<<"$(e2e_geometry "$1")" || return 1
   slice=$((w / $3))
   left=$((x + $2 * slice))
-  box=$(import -window root -crop "${slice}x${h}+${left}+${y}" +repage png:- 2>/dev/null |
-    convert - -fuzz 2% -fill white -opaque "$E2E_BUTTON_COLOUR" -fill black +opaque white \
-      -format '%@' info: 2>/dev/null)
+  find=(-fuzz 2% -fill white -opaque "$E2E_BUTTON_COLOUR" -fill black +opaque white)
+  [ "$E2E_WINE" = 1 ] && top=$((h / 2)) find=(-colorspace Gray -threshold 50% -negate)
+  box=$(import -window root -crop "${slice}x$((h - top))+${left}+$((y + top))" +repage png:- 2>/dev/null |
+    convert - "${find[@]}" -format '%@' info: 2>/dev/null)
   [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
   bw=${BASH_REMATCH[1]} bh=${BASH_REMATCH[2]} bx=${BASH_REMATCH[3]} by=${BASH_REMATCH[4]}
   [ "$bw" -gt 1 ] && [ "$bh" -gt 1 ] || return 1
-  echo "$((left + bx + bw / 2)) $((y + by + bh / 2))"
+  echo "$((left + bx + bw / 2)) $((y + top + by + bh / 2))"
 }
 
 e2e_click_box_button() {  # CAPTION INDEX COUNT [SECONDS]
@@ -591,6 +670,22 @@ e2e_click_box_button() {  # CAPTION INDEX COUNT [SECONDS]
     e2e_fail "no button $2 of $3 found in the box \"$1\""
   xdotool mousemove $centre click 1
   e2e_back_from_box "$1"
+}
+
+# The text of the box E2E_WINDOW in a screenshot, white on black, the button
+# row cut off: SDL's box draws it in its text colour, with the buttons in the
+# bottom 50 rows; a Windows box draws it in whatever differs from its face,
+# with the buttons in the bottom 40.
+e2e_box_ink() {  # SCREENSHOT OUT
+  local x y w h
+  read -r x y w h <<<"$(e2e_geometry "$E2E_WINDOW")"
+  if [ "$E2E_WINE" = 1 ]; then
+    convert "$1" -crop "${w}x$((h - 40))+$x+$y" +repage -fuzz 15% -fill black \
+      -opaque "$(convert "$1" -format "%[pixel:p{$((x + 4)),$((y + 4))}]" info:)" -fill white +opaque black "$2"
+  else
+    convert "$1" -crop "${w}x$((h - 50))+$x+$y" +repage \
+      -fuzz 10% -fill white -opaque "$E2E_TEXT_COLOUR" -fill black +opaque white "$2"
+  fi
 }
 
 # ---- Screenshots --------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 # released out there leaves the model turned as a drag that stops at the edge
 # does, also once the pointer comes back in. (A captured drag would report
 # positions past the edge, which wrap to about 65 500 and turn the Sun away.)
+# Wine, unlike Windows, passes on X's implicit pointer grab: moves past the
+# edge do reach the Windows viewer there, and its backend drops them.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 

@@ -2,14 +2,13 @@
 # window of that size, with the cursor hidden and without any question, and F1
 # again brings back the 800 x 600 window with its cursor; the close button then
 # ends the viewer with exit code 0.
+# (On an 800 x 600 screen Windows cuts a framed window to fit: see e2e_expect_scene.)
 source "$HELIORA_E2E_LIB" "$@"
 
 expect_heliora() {  # WHEN full|windowed
   e2e_wait_window Heliora
-  local x y width height cursor
-  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
-  [ "$width x $height at $x,$y" = "800 x 600 at 0,0" ] ||
-    e2e_fail "$1: window is $width x $height at $x,$y, expected 800 x 600 at 0,0"
+  local cursor
+  e2e_expect_scene "$1" "$2"
   # Without a window manager nothing frames or moves windows, so a full-screen
   # window is told apart by its hidden cursor (and by no question being asked).
   cursor=$(e2e_cursor_over "$E2E_WINDOW")

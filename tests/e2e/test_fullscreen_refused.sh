@@ -17,10 +17,7 @@ ratio() { read -r w h _ <<<"$(px_box "$1")"; awk -v w="$w" -v h="$h" 'BEGIN { pr
 
 expect_windowed_heliora() {
   e2e_wait_window Heliora
-  local x y width height
-  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
-  [ "$width x $height at $x,$y" = "800 x 600 at 0,0" ] ||
-    e2e_fail "$1: window is $width x $height at $x,$y, expected 800 x 600 at 0,0"
+  e2e_expect_scene "$1" windowed
   case "$(e2e_window_state "$E2E_WINDOW")" in
     *FULLSCREEN*) e2e_fail "$1: the window is full screen" ;;
   esac
@@ -45,16 +42,25 @@ px_wait_drawn "$E2E_WINDOW" "$(png new-window)"
 for y in 300 330 360 390 407; do xdotool mousemove 100 "$y"; sleep 0.05; done
 settled_shot moved
 e2e_log "rings' ellipse height / width after the moves: $(ratio "$(png moved)")"
-awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r <= 0.5) }' ||
-  e2e_fail "moves with the button up turned the model: the drag outlived its button"
-# The first drag after that turns the model as any drag, also one quick
-# enough to be over before the viewer reads it: 45 pixels down tip the rings
-# nearly face on.
-xdotool mousedown 3 mousemove 100 430 mousemove 100 452 mouseup 3
-settled_shot dragged
-e2e_log "rings' ellipse height / width after the drag: $(ratio "$(png dragged)")"
-awk -v r="$(ratio "$(png dragged)")" 'BEGIN { exit !(r >= 0.7) }' ||
-  e2e_fail "the first right-drag after the release outside did not turn the model"
+# Wine hears of no release outside its windows once the one that took the press
+# is gone, and its moves go on saying the button is held (Windows's say it is
+# up, and the backend ends the drag there): under Wine the drag goes on, and
+# the drag below would start from a turned model, so it is checked on Linux.
+if [ "$E2E_WINE" = 1 ]; then
+  awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r > 0.5) }' ||
+    e2e_fail "Wine now tells of the release outside its windows: check the drag as on Linux"
+else
+  awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r <= 0.5) }' ||
+    e2e_fail "moves with the button up turned the model: the drag outlived its button"
+  # The first drag after that turns the model as any drag, also one quick
+  # enough to be over before the viewer reads it: 45 pixels down tip the rings
+  # nearly face on.
+  xdotool mousedown 3 mousemove 100 430 mousemove 100 452 mouseup 3
+  settled_shot dragged
+  e2e_log "rings' ellipse height / width after the drag: $(ratio "$(png dragged)")"
+  awk -v r="$(ratio "$(png dragged)")" 'BEGIN { exit !(r >= 0.7) }' ||
+    e2e_fail "the first right-drag after the release outside did not turn the model"
+fi
 
 e2e_hold_key "$E2E_WINDOW" F1
 e2e_click_box_button Orbisca 1 2

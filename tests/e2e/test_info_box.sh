@@ -6,8 +6,6 @@
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
-readonly E2E_TEXT_COLOUR='#d1cfcd'  # SDL's default box text
-
 png() { echo "$E2E_DIR/$1.png"; }
 
 export LC_ALL=C LANG=C
@@ -30,7 +28,7 @@ px_wait_change "$window" "$(png after-empty-click)" "$(png running)"
 # two lines, "자전주기 : 25.4일" and "공전주기 : -": four Hangul syllables each,
 # whose first three glyph widths go to NAME-5.png and NAME-6.png.
 open_sun_box() {  # NAME
-  local x y width height ink lines
+  local ink lines
   e2e_click "$window" 400 300
   e2e_wait_window "태양"
   sleep 0.5  # the box draws itself after it is mapped
@@ -38,9 +36,7 @@ open_sun_box() {  # NAME
   # Under a C character type the box cannot convert its UTF-8 text and draws
   # none of it; drawn, the six lines leave about 1400 pixels of text colour
   # above the button.
-  read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
-  convert "$(png "$1")" -crop "${width}x$((height - 50))+$x+$y" +repage \
-    -fuzz 10% -fill white -opaque "$E2E_TEXT_COLOUR" -fill black +opaque white "$(png "$1-ink")"
+  e2e_box_ink "$(png "$1")" "$(png "$1-ink")"
   ink=$(convert "$(png "$1-ink")" -format '%[fx:round(mean*w*h)]' info:)
   [ "$ink" -ge 700 ] || e2e_fail "$1: the Sun's box shows almost no text ($ink pixels of ink)"
   lines=$(px_text_heads "$(png "$1-ink")" "$(png "$1-5")" "$(png "$1-6")")
@@ -65,7 +61,9 @@ e2e_close "$window"
 e2e_expect_exit 0
 
 # The same box on a server without Hangul fonts draws Latin stand-ins in the
-# same places: the glyphs above must not look like them.
+# same places: the glyphs above must not look like them. (Wine draws with its
+# own fonts, not the server's: empty boxes for missing glyphs, which look alike.)
+[ "$E2E_WINE" = 0 ] || e2e_pass "the Sun's box shows Hangul under a C locale; an empty click opens none"
 e2e_stop_process "$E2E_XVFB_PID"
 E2E_FONTS=latin e2e_start_xvfb
 e2e_start_viewer
