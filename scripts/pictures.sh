@@ -16,11 +16,20 @@ bodies=(Sun.bmp:Sun:sun.jpg Mercury.bmp:Mercury:mercury.jpg Venus.bmp:Venus:venu
         Jupiter.bmp:Jupiter:jupiter.jpg Saturn.bmp:Saturn:saturn.jpg
         Uranus.bmp:Uranus:uranus.jpg Neptune.bmp:Neptune:neptune.jpg pluto.bmp:Pluto:pluto.jpg)
 
+# A picture already there stays (perhaps the user's own), unless it is one
+# this script made and it is still as made: that one is made again, so that
+# a newer picture tool's maps replace the older ones. What was made is recorded
+# by checksum in $dir/.made.
+made=$(cat "$dir/.made" 2>/dev/null || true)
+record=""
 for entry in "${bodies[@]}"; do
   IFS=: read -r file body source <<<"$entry"
-  [ -s "$dir/$file" ] && continue  # a picture already there (perhaps the user's own) stays
-  if [ -n "$maps" ] && [ -r "$maps/$source" ] && "$tool" import "$maps/$source" "$dir/$file"; then
+  if [ -s "$dir/$file" ] && ! grep -qxF "$(cd "$dir" && cksum "$file")" <<<"$made"; then
     continue
   fi
-  "$tool" generate "$body" "$dir/$file"
+  if [ -z "$maps" ] || [ ! -r "$maps/$source" ] || ! "$tool" import "$maps/$source" "$dir/$file"; then
+    "$tool" generate "$body" "$dir/$file"
+  fi
+  record+="$(cd "$dir" && cksum "$file")"$'\n'
 done
+printf '%s' "$record" >"$dir/.made"

@@ -80,5 +80,15 @@ expect_code 1 "import a non-picture" "$tool" import "$0" "$work/x.bmp"
 expect_code 1 "decode missing" "$tool" decode "$work/none.bmp" "$work/none.ppm"
 [ "$(cat "$work/out")" = "Failed to open DIB file $work/none.bmp." ] || fail "decode missing text: $(cat "$work/out")"
 
+# The set-up's pictures script makes again, with a newer tool, the pictures it
+# made itself and that are still as made; a picture the user put there stays.
+printf '#!/bin/sh\necho "old $2" >"$3"\n' >"$work/old-tool" && chmod +x "$work/old-tool"
+printf '#!/bin/sh\necho "new $2" >"$3"\n' >"$work/new-tool" && chmod +x "$work/new-tool"
+bash "$(dirname "$0")/../../scripts/pictures.sh" "$work/old-tool" "$work/made"
+echo "the user's own" >"$work/made/Mars.bmp"
+bash "$(dirname "$0")/../../scripts/pictures.sh" "$work/new-tool" "$work/made"
+[ "$(cat "$work/made/Sun.bmp") / $(cat "$work/made/Mars.bmp")" = "new Sun / the user's own" ] ||
+  fail "pictures script: Sun.bmp $(cat "$work/made/Sun.bmp"), Mars.bmp $(cat "$work/made/Mars.bmp")"
+
 [ "$failures" -eq 0 ] && echo "picture tool: all checks passed"
 [ "$failures" -eq 0 ]
