@@ -113,6 +113,12 @@ px_text_heads() {  # INK A B
   convert "$1[${span}x$high6+$left+$top6]" +repage "$3"
 }
 
+px_expect_sun_map() {  # FILE WHEN: the Sun's pale yellow map at the centre, not the grey of a plain body
+  local r g b
+  read -r r g b <<<"$(px_colour "$1" 12x10+394+286)"
+  [ "$r" -ge 200 ] && [ "$((r - b))" -ge 50 ] || e2e_fail "$2: the Sun is $r $g $b, not its yellow map"
+}
+
 px_sun_drawn() {  # FILE: a bright blob covers the centre
   [ "$(convert "$1[8x8+396+296]" -colorspace Gray -format '%[fx:mean>0.25]' info: 2>/dev/null)" = 1 ]
 }
