@@ -213,6 +213,7 @@ add_safe_input() {
 
 left_click() {
   local x y width height
+  settle_window
   read -r x y width height <<<"$(e2e_geometry "$window")" || e2e_fail "the window $window is gone"
   case $((RANDOM % 3)) in
     0) px=$((width / 2)) py=$((height / 2)) ;;  # the Sun, whatever the view
@@ -238,7 +239,18 @@ left_click() {
   answer_boxes "after a click at $px,$py"
 }
 
+# A tapped F1 given up on as unseen may still act later on a loaded machine:
+# its window then goes and the question comes, and is answered here.
+settle_window() {
+  xwininfo -id "$window" >/dev/null 2>&1 || [ "$unseen_taps" = 0 ] && return 0
+  unseen_taps=$((unseen_taps - 1))
+  e2e_wait_window Orbisca 15
+  answer_boxes "after a late F1"
+  e2e_expect_scene "after a late F1" windowed
+}
+
 function_key_one() {
+  settle_window
   local old=$window tapped=$((RANDOM % 3 == 0)) wait_for
   e2e_focus "$window"  # the batch may have left the pointer, and Wine's focus, elsewhere
   if ((tapped)); then
@@ -283,6 +295,7 @@ picture_moves() {  # TRIES: a screenshot differs from the first one within them
 check_alive() {
   checks=$((checks + 1))
   expect_viewer "check $checks"
+  settle_window
   [ "$(e2e_find_window Heliora)" = "$window" ] || e2e_fail "check $checks: window $window is gone"
   answer_boxes "check $checks"
   timeout 5 xdotool windowsize --sync "$window" 800 600 || e2e_fail "check $checks: cannot resize"
@@ -308,6 +321,7 @@ start=$SECONDS
 last_check=$SECONDS
 while ((inputs < target && SECONDS - start < time_limit)); do
   expect_viewer "batch $batches"
+  settle_window
   e2e_focus "$window"
   cmd=()
   count=$((8 + RANDOM % 25))  # (not in a $(...): a subshell draws its own numbers)
