@@ -292,6 +292,10 @@ e2e_wine_prefix() {
   e2e_make_wine_prefix "$WINEPREFIX"
 }
 
+e2e_wine_major() {  # prints Wine's major version: 8 on Debian 12, 10 on Debian 13
+  "$(e2e_wine_bin)" --version 2>/dev/null | sed -E 's/^wine-([0-9]+).*/\1/;t;s/.*/0/'
+}
+
 winepath_of() { echo "Z:${1//\//\\}"; }
 
 e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]

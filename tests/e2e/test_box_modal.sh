@@ -23,8 +23,12 @@ xdotool mousemove --window "$window" --sync 100 450 mousedown 3
 for y in 465 480 495; do xdotool mousemove --window "$window" --sync 100 "$y"; done
 xdotool mouseup 3
 e2e_click "$window" 400 317  # below the box, still on the Sun
-e2e_focus "$window"
-xdotool key space
+# Windows gives the keyboard to the box while its owner is disabled, as Wine 10
+# does: a Space there presses the box's button. Wine 8 leaves it on the owner.
+if [ "$E2E_WINE" = 0 ] || [ "$(e2e_wine_major)" -lt 10 ]; then
+  e2e_focus "$window"
+  xdotool key space
+fi
 sleep 0.5
 [ "$(e2e_other_windows)" = "태양" ] || e2e_fail "expected the Sun's box alone, found: $(e2e_other_windows | tr '\n' ' ')"
 e2e_answer_box "태양" Return

@@ -7,6 +7,11 @@
 # edge do reach the Windows viewer there, and its backend drops them.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
+# Wine 10, as Windows, sends no move past the edge and merges the moves a busy
+# viewer has not read, so where the drag leaves the window depends on which it
+# read: the turn is the edge's only to a degree or so, not to the pixel.
+[ "$E2E_WINE" = 1 ] && [ "$(e2e_wine_major)" -ge 10 ] &&
+  e2e_pass "not compared under Wine $(e2e_wine_major): its last move inside is not the edge's"
 
 png() { echo "$E2E_DIR/$1.png"; }
 readonly LEFT=100 TOP=100 ROW=180  # the window's corner; the drags' screen row (client y 80)

@@ -42,16 +42,19 @@ px_wait_drawn "$E2E_WINDOW" "$(png new-window)"
 for y in 300 330 360 390 407; do xdotool mousemove 100 "$y"; sleep 0.05; done
 settled_shot moved
 e2e_log "rings' ellipse height / width after the moves: $(ratio "$(png moved)")"
-# Wine hears of no release outside its windows once the one that took the press
-# is gone, and its moves go on saying the button is held (Windows's say it is
-# up, and the backend ends the drag there): under Wine the drag goes on, and
-# the drag below would start from a turned model, so it is checked on Linux.
-if [ "$E2E_WINE" = 1 ]; then
+# Wine 8 hears of no release outside its windows once the one that took the
+# press is gone, and its moves go on saying the button is held (Windows's say
+# it is up, and the backend ends the drag there, as under Wine 10): under Wine 8
+# the drag goes on. The quick drag below is the SDL backend's own case (SDL
+# ignores the press of a button it calls held): it is checked on Linux.
+if [ "$E2E_WINE" = 1 ] && [ "$(e2e_wine_major)" -lt 10 ]; then
   awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r > 0.5) }' ||
     e2e_fail "Wine now tells of the release outside its windows: check the drag as on Linux"
 else
   awk -v r="$(ratio "$(png moved)")" 'BEGIN { exit !(r <= 0.5) }' ||
     e2e_fail "moves with the button up turned the model: the drag outlived its button"
+fi
+if [ "$E2E_WINE" = 0 ]; then
   # The first drag after that turns the model as any drag, also one quick
   # enough to be over before the viewer reads it: 45 pixels down tip the rings
   # nearly face on.
