@@ -22,17 +22,18 @@
 # and minus are steered so that the zoom stays between -1.4 and 2.8 (it is
 # never 0 on its 0.3 grid), so the moving planets stay in sight.
 #
-# Environment: HELIORA_SOAK_SEED, HELIORA_SOAK_INPUTS (default 3000) and
-# HELIORA_SOAK_SECONDS (default 150: input stops then, whatever the count).
-# Under Wine the defaults are 800 inputs in 75 s: the Windows viewer takes the
+# Environment: HELIORA_SOAK_SEED, HELIORA_SOAK_INPUTS (default 2000) and
+# HELIORA_SOAK_SECONDS (default 100: input stops then, whatever the count).
+# Under Wine the defaults are 600 inputs in 60 s: the Windows viewer takes the
 # same paths, each box and F1 switch takes longer, and the Linux soak has the
-# long run.
+# long run. A run of the test suite soaks five times (each release, the
+# sanitized viewer, Wine on each release): seeds differ, paths add up.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
 seed=${HELIORA_SOAK_SEED:-$(((RANDOM << 15 | RANDOM) % 1000000))}
-target=${HELIORA_SOAK_INPUTS:-$((E2E_WINE ? 800 : 3000))}
-time_limit=${HELIORA_SOAK_SECONDS:-$((E2E_WINE ? 75 : 150))}
+target=${HELIORA_SOAK_INPUTS:-$((E2E_WINE ? 600 : 2000))}
+time_limit=${HELIORA_SOAK_SECONDS:-$((E2E_WINE ? 60 : 100))}
 RANDOM=$seed
 e2e_log "soak seed $seed (HELIORA_SOAK_SEED=$seed repeats the inputs)"
 
@@ -263,7 +264,13 @@ function_key_one() {
   inputs=$((inputs + 1))
   # The old window and its context go first, then the question is asked.
   if ! timeout "$wait_for" bash -c "while xwininfo -id $old >/dev/null 2>&1; do sleep 0.05; done"; then
-    ((tapped)) || e2e_fail "F1 held for 0.2 s did not close window $old"
+    # A slow viewer's box from the click before may have come after the look
+    # for boxes: it held the loop, which then read F1's key-up before an idle
+    # pass, as for a tap.
+    if ((!tapped)) && [ -z "$(e2e_other_windows)" ]; then
+      e2e_fail "F1 held for 0.2 s did not close window $old"
+    fi
+    answer_boxes "F1, a late box"
     unseen_taps=$((unseen_taps + 1))  # key-up before the next idle pass: unseen
     return 0
   fi
