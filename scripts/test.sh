@@ -6,11 +6,15 @@
 # fails on any report); and a short fuzzing run of the BMP reader. The Windows
 # build (scripts/windows.sh) runs the end-to-end scripts under Wine too.
 # The house style is checked first; a lapse fails the run once all has run.
-# HELIORA_SANITIZED=0 leaves the sanitized build and its tests out (CI runs
-# them on one release: the same code under the same checks).
+# HELIORA_SANITIZED=0 leaves the sanitized build, its tests and the fuzzing
+# out (CI runs them on one release: the same code under the same checks).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Each part's time, for seeing where a run's time goes.
+mark=$SECONDS
+took() { echo "test: $1 in $((SECONDS - mark)) s" >&2; mark=$SECONDS; }
 bash scripts/deps.sh test
+took "what was missing installed"
 jobs=$(nproc)
 style=0
 bash scripts/style.sh || style=$?
@@ -18,13 +22,17 @@ bash scripts/style.sh || style=$?
 cmake -S . -B build -DHELIORA_WERROR=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=ON \
   -DHELIORA_WINDOWS_VIEWER="$PWD/build-windows/heliora-win64/heliora.exe" >/dev/null
 cmake --build build -j"$jobs"
+took "built"
 # The Windows build and its zip: the end-to-end scripts run it under Wine too.
 bash scripts/windows.sh
+took "Windows build"
 ctest --test-dir build --output-on-failure --no-tests=error -j"$jobs"
+took "tests"
 
 if [ "${HELIORA_SANITIZED:-1}" != 0 ]; then
   cmake -S . -B build-sanitize -DHELIORA_WERROR=ON -DHELIORA_SANITIZE=ON -DHELIORA_TESTS=ON -DHELIORA_BENCH=OFF >/dev/null
   cmake --build build-sanitize -j"$jobs"
+  took "sanitized build"
   # The soak sends half its inputs there: what it finds lies in the paths taken, not the count.
   # intercept_tls_get_addr=0: the sanitizer runtime of GCC 12 (Debian 12) can record
   # a thread's block of dynamic TLS with a wrong range (seen: from 0x990, 96 GiB
@@ -36,7 +44,8 @@ if [ "${HELIORA_SANITIZED:-1}" != 0 ]; then
   ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIORA_SOAK_INPUTS=1500 \
     ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" \
     -L 'unit|gl|tools|e2e'
+  took "sanitized tests"
+  bash scripts/fuzz.sh 30
+  took "fuzzing"
 fi
-
-bash scripts/fuzz.sh 30
 exit "$style"

@@ -9,19 +9,19 @@
 # Wine the open files include the wineserver's, which hold the program's
 # handles.
 #
-# HELIORA_F1_CYCLES sets the number of switches (default 24, 10 under Wine,
+# HELIORA_F1_CYCLES sets the number of switches (default 16, 8 under Wine,
 # whose switches take several seconds each; at least 3).
 source "$HELIORA_E2E_LIB" "$@"
 
-cycles=${HELIORA_F1_CYCLES:-$((E2E_WINE ? 10 : 24))}
+cycles=${HELIORA_F1_CYCLES:-$((E2E_WINE ? 8 : 16))}
 [ "$cycles" -ge 3 ] || e2e_fail "HELIORA_F1_CYCLES must be 3 or more"
 
 # Resident memory may grow by this much from switch 2 to the last. Measured on
 # Mesa's llvmpipe: from switch 2 to switch 60 it grew by 2 MB (malloc's arenas
 # settle), while a rendering context that is never deleted costs 39 MB a
 # switch and the eleven pictures held by the display lists are 10.8 MB. Over
-# 22 switches, 8 MB is passed by any leak of more than about 400 kB a switch
-# (over Wine's 8, of about 1 MB).
+# 14 switches, 8 MB is passed by any leak of more than about 600 kB a switch,
+# less than one picture's (over Wine's 6, of about 1.4 MB).
 readonly RSS_TOLERANCE_KB=8192
 
 fds() { e2e_open_files; }
