@@ -11,7 +11,9 @@
 // Limits: one thread; one pixel format per window (the one SDL chose for it
 // at creation); a full-screen mode is one that the display holding (0, 0)
 // lists or its desktop mode, so a virtual display offers only its own size;
-// without vertical sync, buffer swaps are paced to about 60 a second.
+// where no swap interval is granted, or a granted one is seen not to wait,
+// buffer swaps are paced a display refresh apart (60 a second where the
+// display does not say).
 #include <GL/gl.h>
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -27,6 +29,7 @@
 
 #include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/swap_watch.h"
 
 namespace {
 
@@ -82,8 +85,8 @@ constexpr int kDepthBufferBits = 16;
 constexpr bool kWindowsAreDoubleBuffered = true;
 constexpr int kValidPixelFormat = 1;
 // Without vertical sync an idle loop would draw as fast as it can; swaps are
-// then paced to about 60 a second, what a common display would give.
-constexpr Uint64 kPacedFrameMilliseconds = 16;
+// then paced a refresh apart, at 60 a second where the display has no rate.
+constexpr int kDefaultRefreshRate = 60;
 constexpr const char* kUtf8Ctype = "C.UTF-8";
 constexpr const char* kDesktopVideoDrivers = "x11,wayland";
 
@@ -119,7 +122,9 @@ struct BackendState {
     // ours is shown.
     SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
-    bool vsync = false;
+    bool paced = true;      // this context's swaps are spaced here, not by the driver
+    SwapWatch swapWatch;    // under a granted interval: do its swaps wait?
+    Uint64 refreshMs = 16;  // one refresh of the display of the current window
     Uint64 lastSwap = 0;
     bool boxLocaleChecked = false;
 };
@@ -793,14 +798,28 @@ int32_t RestoreDesktopMode() {
 
 // ---- Rendering contexts ---------------------------------------------------------------
 
-// Vertical sync for the drawable just made current; without it the swaps are paced.
-void RequestVsync() { state.vsync = SDL_GL_SetSwapInterval(1) == 0; }
+// Vertical sync for the drawable just made current; without it, or until its
+// swaps are seen not to wait, the swaps are paced.
+void RequestVsync(SDL_Window* window) {
+    SDL_DisplayMode mode = {};
+    int rate = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
+    state.refreshMs = 1000 / static_cast<Uint64>(rate > 0 ? rate : kDefaultRefreshRate);
+    state.swapWatch = {};
+    state.lastSwap = 0;
+    state.paced = SDL_GL_SetSwapInterval(1) != 0;
+}
+
+// Under a granted interval: a run of swaps sooner than a refresh starts pacing.
+void WatchSwap() {
+    state.lastSwap = SDL_GetTicks64();
+    auto refresh = static_cast<int64_t>(state.refreshMs);
+    if (SwapsDoNotWait(state.swapWatch, static_cast<int64_t>(state.lastSwap), refresh)) state.paced = true;
+}
 
 void PaceSwap() {
     Uint64 now = SDL_GetTicks64();
     Uint64 elapsed = now - state.lastSwap;
-    if (state.lastSwap != 0 && elapsed < kPacedFrameMilliseconds)
-        SDL_Delay(static_cast<Uint32>(kPacedFrameMilliseconds - elapsed));
+    if (state.lastSwap != 0 && elapsed < state.refreshMs) SDL_Delay(static_cast<Uint32>(state.refreshMs - elapsed));
     state.lastSwap = SDL_GetTicks64();
 }
 
@@ -1102,7 +1121,7 @@ bool PlatMakeCurrent(DeviceContextHandle deviceContext, RenderingContextHandle c
     SdlRenderingContext* rendering = LiveRenderingContext(context);
     if (target == nullptr || rendering == nullptr) return false;
     if (SDL_GL_MakeCurrent(target->owner->window, rendering->context) != 0) return false;
-    RequestVsync();
+    RequestVsync(target->owner->window);
     PrintGlInfoOnce();
     return true;
 }
@@ -1120,7 +1139,8 @@ bool PlatSwapBuffers(DeviceContextHandle deviceContext) {
     SdlDeviceContext* context = LiveDeviceContext(deviceContext);
     if (context == nullptr) return false;
     SDL_GL_SwapWindow(context->owner->window);
-    if (!state.vsync) PaceSwap();
+    if (!state.paced) WatchSwap();
+    if (state.paced) PaceSwap();
     return true;
 }
 

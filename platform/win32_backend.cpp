@@ -18,6 +18,7 @@
 // since Windows' default 15.6 ms ticks would stretch each wait to about 31 ms.
 #include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/swap_watch.h"
 #include "platform/win32_text.h"
 
 // After the contract: its constants share their names with these headers'
@@ -49,16 +50,12 @@ constexpr int kDefaultRefreshRate = 60;
 // GetDeviceCaps(VREFRESH) gives 0 or 1 for "the hardware's default".
 constexpr int kLowestRefreshRate = 24;
 constexpr UINT kTimerResolutionMilliseconds = 1;
-// This many swaps in a row, each sooner than three quarters of a refresh after
-// the one before, show that the granted interval does not wait. Drivers queue
-// up to three or four frames ahead of the display.
-constexpr int kFastSwapsThatStartPacing = 8;
 
 struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};           // the one PlatPeekMessage took last, with its time and point
     bool paced = true;              // this context's swaps are spaced here, not by the driver
-    int fastSwaps = 0;              // swaps in a row that came sooner than a refresh
+    SwapWatch swapWatch;            // under a granted interval: do its swaps wait?
     LONGLONG counterFrequency = 0;  // performance-counter ticks a second
     LONGLONG refreshTicks = 0;      // one display refresh in counter ticks
     LONGLONG lastSwap = 0;          // performance counter after the last swap
@@ -121,7 +118,7 @@ void RequestVsync(HDC deviceContext) {
     if (rate < kLowestRefreshRate) rate = kDefaultRefreshRate;
     state.refreshTicks = state.counterFrequency / rate;
     state.paced = true;
-    state.fastSwaps = 0;
+    state.swapWatch = {};
     state.lastSwap = 0;
     PROC address = wglGetProcAddress("wglSwapIntervalEXT");
     if (address == nullptr) return;
@@ -133,11 +130,8 @@ void RequestVsync(HDC deviceContext) {
 
 // Under a granted interval: a run of swaps sooner than a refresh starts pacing.
 void WatchSwap() {
-    LONGLONG now = Counter();
-    bool fast = state.lastSwap != 0 && now - state.lastSwap < state.refreshTicks * 3 / 4;
-    state.fastSwaps = fast ? state.fastSwaps + 1 : 0;
-    if (state.fastSwaps >= kFastSwapsThatStartPacing) state.paced = true;
-    state.lastSwap = now;
+    state.lastSwap = Counter();
+    if (SwapsDoNotWait(state.swapWatch, state.lastSwap, state.refreshTicks)) state.paced = true;
 }
 
 void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }

@@ -12,6 +12,11 @@
 
 #include "platform/platform.h"
 
+// The driver's answer to a swap interval, here rather than in SDL: granted
+// (0) or refused (-1). Either way the off-screen driver's swaps do not wait.
+static int swapIntervalAnswer = -1;
+extern "C" int SDL_GL_SetSwapInterval(int) { return swapIntervalAnswer; }
+
 namespace {
 
 // The backend's state lives for the process, so every test starts from an
@@ -172,6 +177,19 @@ TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
     EXPECT_TRUE(PlatShowWindow(window, SW_SHOW));
     EXPECT_EQ(PlatSetFocus(window), nullptr);
     EXPECT_EQ(PlatGetFocus(), window);
+}
+
+// 40 swaps: refused, 39 spaced a refresh (16 ms) apart; granted but not
+// waiting, the run of 8 fast ones shows it and the last 31 are spaced.
+TEST_F(SdlBackend, SwapsThatDoNotWaitAreSpacedARefreshApart) {
+    for (int answer : {-1, 0}) {
+        swapIntervalAnswer = answer;
+        DeviceContextHandle deviceContext = PlatGetDC(OpenWindow());
+        Uint64 start = SDL_GetTicks64();
+        for (int i = 0; i < 40; ++i) PlatSwapBuffers(deviceContext);
+        EXPECT_GE(SDL_GetTicks64() - start, (answer == 0 ? 31u : 39u) * 16) << "interval answer " << answer;
+    }
+    swapIntervalAnswer = -1;
 }
 
 TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {
