@@ -813,13 +813,15 @@ void RequestVsync(SDL_Window* window) {
 void WatchSwap() {
     state.lastSwap = SDL_GetTicks64();
     auto refresh = static_cast<int64_t>(state.refreshMs);
-    if (SwapsDoNotWait(state.swapWatch, static_cast<int64_t>(state.lastSwap), refresh)) state.paced = true;
+    if (SwapsDoNotWait(state.swapWatch, static_cast<int64_t>(state.lastSwap), refresh))
+        state.paced = true;
 }
 
 void PaceSwap() {
     Uint64 now = SDL_GetTicks64();
     Uint64 elapsed = now - state.lastSwap;
-    if (state.lastSwap != 0 && elapsed < state.refreshMs) SDL_Delay(static_cast<Uint32>(state.refreshMs - elapsed));
+    if (state.lastSwap != 0 && elapsed < state.refreshMs)
+        SDL_Delay(static_cast<Uint32>(state.refreshMs - elapsed));
     state.lastSwap = SDL_GetTicks64();
 }
 

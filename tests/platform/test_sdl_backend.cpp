@@ -187,7 +187,8 @@ TEST_F(SdlBackend, SwapsThatDoNotWaitAreSpacedARefreshApart) {
         DeviceContextHandle deviceContext = PlatGetDC(OpenWindow());
         Uint64 start = SDL_GetTicks64();
         for (int i = 0; i < 40; ++i) PlatSwapBuffers(deviceContext);
-        EXPECT_GE(SDL_GetTicks64() - start, (answer == 0 ? 31u : 39u) * 16) << "interval answer " << answer;
+        EXPECT_GE(SDL_GetTicks64() - start, (answer == 0 ? 31u : 39u) * 16)
+            << "interval answer " << answer;
     }
     swapIntervalAnswer = -1;
 }
