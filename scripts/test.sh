@@ -41,7 +41,7 @@ if [ "${HELIORA_SANITIZED:-1}" != 0 ]; then
   # record such blocks are still reached through the C library's own records: a
   # heap block kept only in a dlopen'ed library's thread-local variable is not
   # reported, and is once the variable is cleared.
-  ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIORA_SOAK_INPUTS=1500 \
+  ASAN_OPTIONS=detect_leaks=1:intercept_tls_get_addr=0 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp HELIORA_SOAK_INPUTS=1000 \
     ctest --test-dir build-sanitize --output-on-failure --no-tests=error -j"$jobs" \
     -L 'unit|gl|tools|e2e'
   took "sanitized tests"
