@@ -123,7 +123,7 @@ struct BackendState {
     SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
     bool paced = true;      // this context's swaps are spaced here, not by the driver
-    SwapWatch swapWatch;    // under a granted interval: do its swaps wait?
+    int fastSwaps = 0;      // swaps in a row that came sooner than a refresh
     Uint64 refreshMs = 16;  // one refresh of the display of the current window
     Uint64 lastSwap = 0;
     bool boxLocaleChecked = false;
@@ -804,17 +804,18 @@ void RequestVsync(SDL_Window* window) {
     SDL_DisplayMode mode = {};
     int rate = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
     state.refreshMs = 1000 / static_cast<Uint64>(rate > 0 ? rate : kDefaultRefreshRate);
-    state.swapWatch = {};
+    state.fastSwaps = 0;
     state.lastSwap = 0;
     state.paced = SDL_GL_SetSwapInterval(1) != 0;
 }
 
 // Under a granted interval: a run of swaps sooner than a refresh starts pacing.
 void WatchSwap() {
-    state.lastSwap = SDL_GetTicks64();
-    auto refresh = static_cast<int64_t>(state.refreshMs);
-    if (SwapsDoNotWait(state.swapWatch, static_cast<int64_t>(state.lastSwap), refresh))
+    Uint64 now = SDL_GetTicks64();
+    int64_t sinceLast = state.lastSwap != 0 ? static_cast<int64_t>(now - state.lastSwap) : -1;
+    if (SwapsDoNotWait(state.fastSwaps, sinceLast, static_cast<int64_t>(state.refreshMs)))
         state.paced = true;
+    state.lastSwap = now;
 }
 
 void PaceSwap() {

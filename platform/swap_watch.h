@@ -10,16 +10,11 @@
 
 constexpr int kFastSwapsThatStartPacing = 8;
 
-struct SwapWatch {
-    int64_t lastSwap = 0;  // when the last swap came back, 0 before the first
-    int fastSwaps = 0;     // swaps in a row that came sooner than a refresh
-};
-
-// Notes a swap that came back at `now`, on any clock whose refresh is
-// `refresh` long; true once the run shows that the swaps do not wait.
-inline bool SwapsDoNotWait(SwapWatch& watch, int64_t now, int64_t refresh) {
-    bool fast = watch.lastSwap != 0 && now - watch.lastSwap < refresh * 3 / 4;
-    watch.fastSwaps = fast ? watch.fastSwaps + 1 : 0;
-    watch.lastSwap = now;
-    return watch.fastSwaps >= kFastSwapsThatStartPacing;
+// Notes a swap that came back `sinceLast` after the one before (negative for
+// a context's first), on any clock whose refresh is `refresh` long, in
+// `fastSwaps`, the run so far; true once the run shows that swaps do not wait.
+inline bool SwapsDoNotWait(int& fastSwaps, int64_t sinceLast, int64_t refresh) {
+    bool fast = sinceLast >= 0 && sinceLast < refresh * 3 / 4;
+    fastSwaps = fast ? fastSwaps + 1 : 0;
+    return fastSwaps >= kFastSwapsThatStartPacing;
 }

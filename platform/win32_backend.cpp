@@ -55,7 +55,7 @@ struct BackendState {
     std::vector<ClassEntry> classes;
     MSG lastMessage = {};           // the one PlatPeekMessage took last, with its time and point
     bool paced = true;              // this context's swaps are spaced here, not by the driver
-    SwapWatch swapWatch;            // under a granted interval: do its swaps wait?
+    int fastSwaps = 0;              // swaps in a row that came sooner than a refresh
     LONGLONG counterFrequency = 0;  // performance-counter ticks a second
     LONGLONG refreshTicks = 0;      // one display refresh in counter ticks
     LONGLONG lastSwap = 0;          // performance counter after the last swap
@@ -118,7 +118,7 @@ void RequestVsync(HDC deviceContext) {
     if (rate < kLowestRefreshRate) rate = kDefaultRefreshRate;
     state.refreshTicks = state.counterFrequency / rate;
     state.paced = true;
-    state.swapWatch = {};
+    state.fastSwaps = 0;
     state.lastSwap = 0;
     PROC address = wglGetProcAddress("wglSwapIntervalEXT");
     if (address == nullptr) return;
@@ -130,8 +130,10 @@ void RequestVsync(HDC deviceContext) {
 
 // Under a granted interval: a run of swaps sooner than a refresh starts pacing.
 void WatchSwap() {
-    state.lastSwap = Counter();
-    if (SwapsDoNotWait(state.swapWatch, state.lastSwap, state.refreshTicks)) state.paced = true;
+    LONGLONG now = Counter();
+    LONGLONG sinceLast = state.lastSwap != 0 ? now - state.lastSwap : -1;
+    if (SwapsDoNotWait(state.fastSwaps, sinceLast, state.refreshTicks)) state.paced = true;
+    state.lastSwap = now;
 }
 
 void EndFineTimer() { timeEndPeriod(kTimerResolutionMilliseconds); }

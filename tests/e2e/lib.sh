@@ -239,12 +239,10 @@ e2e_prepare_pictures() {  # DIR
 # keep_modules preloaded, ahead of the sanitizer's own library, which
 # verify_asan_link_order would refuse.
 e2e_viewer_env() {
-  local keep="$E2E_DIR/keep_modules.so"
   E2E_VIEWER_ENV=()
   [ "$E2E_SANITIZED" = 1 ] || return 0
-  [ -f "$keep" ] || cc -shared -fPIC -o "$keep" "$E2E_SOURCE_DIR/tests/e2e/keep_modules.c" ||
-    e2e_fail "cannot build keep_modules.so"
-  E2E_VIEWER_ENV=("LD_PRELOAD=$keep${LD_PRELOAD:+:$LD_PRELOAD}"
+  e2e_helper keep_modules -shared -fPIC
+  E2E_VIEWER_ENV=("LD_PRELOAD=$E2E_HELPER${LD_PRELOAD:+:$LD_PRELOAD}"
     "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
     "LSAN_OPTIONS=suppressions=$E2E_SOURCE_DIR/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}")
 }
@@ -348,15 +346,13 @@ e2e_cpu_ms() {  # (user and system time, after the command name in parentheses)
 }
 
 e2e_start_counted_viewer() {  # [PICTURE TO LEAVE OUT...]
-  local counter="$E2E_DIR/count_swaps.so"
   if [ "$E2E_WINE" = 1 ]; then
     E2E_WINEDEBUG=trace+wgl e2e_start_viewer "$@"
     return 0
   fi
-  [ -f "$counter" ] || cc -shared -fPIC -o "$counter" "$E2E_SOURCE_DIR/tests/e2e/count_swaps.c" -ldl ||
-    e2e_fail "cannot build count_swaps.so"
+  e2e_helper count_swaps -shared -fPIC -ldl
   : >"$E2E_DIR/swaps"
-  HELIORA_SWAP_COUNT="$E2E_DIR/swaps" LD_PRELOAD="$counter${LD_PRELOAD:+:$LD_PRELOAD}" e2e_start_viewer "$@"
+  HELIORA_SWAP_COUNT="$E2E_DIR/swaps" LD_PRELOAD="$E2E_HELPER${LD_PRELOAD:+:$LD_PRELOAD}" e2e_start_viewer "$@"
 }
 
 e2e_swaps() {  # (Wine 8 and 10 name the driver's swap differently)
@@ -489,8 +485,9 @@ e2e_window_state() {  # ID
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/^_NET_WM_STATE(ATOM) = //p'
 }
 
-# Sets E2E_HELPER to the small X client NAME (tests/e2e/NAME.c): the one built
-# with the tests, or one built here when the build tree has none.
+# Sets E2E_HELPER to the small X client or preloaded library NAME
+# (tests/e2e/NAME.c): the one built with the tests, or one built here when the
+# build tree has none (the libraries always are: unsanitized, whatever the tree).
 e2e_helper() {  # NAME LIBRARIES...
   local name=$1
   shift
