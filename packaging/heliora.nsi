@@ -2,16 +2,18 @@
 ;
 ;   makensis -DVERSION=1.0.0 -DSTAGE=DIR -DICON=FILE.ico -DOUTFILE=heliora-setup.exe heliora.nsi
 ;
-; STAGE holds what the zip holds (the two programs, the eleven pictures and
-; README.txt). It installs for the current user alone, without administrator
+; STAGE holds what the zip holds (the two programs, the eleven pictures,
+; README.txt, LICENSE.txt and THIRD-PARTY.txt). The licence is shown on a page
+; before installing, which a silent install skips. It installs for the current user alone, without administrator
 ; rights, into %LOCALAPPDATA%\Programs\Heliora, with a Start menu shortcut and
 ; an entry under Settings > Apps. /S installs, and uninstalls, silently.
 ;
 ; Setup never writes over a file it did not put there. It records in
 ; heliora-uninstall.ini each file it wrote, with its size and CRC-32. Installing
-; again replaces the programs and the readme it had written, and keeps every
-; picture already there: a user's own map saved under a body's name stays. A
-; file of the user's under the readme's or a picture's name is left as it is;
+; again replaces the programs, the readme and the licence texts it had written,
+; and keeps every picture already there: a user's own map saved under a body's
+; name stays. A file of the user's under the name of the readme, a licence text
+; or a picture is left as it is;
 ; one under a program's name makes Setup refuse the folder (exit code 2). The
 ; uninstaller removes only the recorded files that are still as Setup wrote
 ; them, its shortcut and its registry key, and the folder only when nothing
@@ -37,11 +39,15 @@ BrandingText "Heliora ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there, and Setup never writes over a file of yours.$\r$\n$\r$\nClick Install to start the installation."
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there, and Setup never writes over a file of yours.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Heliora"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
 !insertmacro MUI_PAGE_WELCOME
+; The MIT licence asks for no agreement: the page shows it, and installs.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Heliora is free software under this licence. THIRD-PARTY.txt, installed beside it, holds the notices of the parts that are not Heliora's own. Click Install to start the installation."
+!define MUI_LICENSEPAGE_BUTTON "$(^InstallBtn)"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -188,6 +194,8 @@ Section "Heliora" SectionHeliora
   !insertmacro PutFile heliora.exe 1
   !insertmacro PutFile heliora-pictures.exe 1
   !insertmacro PutFile README.txt 1
+  !insertmacro PutFile LICENSE.txt 1
+  !insertmacro PutFile THIRD-PARTY.txt 1
   !insertmacro PutFile Sun.bmp 0
   !insertmacro PutFile Mercury.bmp 0
   !insertmacro PutFile Venus.bmp 0
@@ -222,6 +230,8 @@ Section "Uninstall"
   !insertmacro RemoveIfUnchanged heliora.exe
   !insertmacro RemoveIfUnchanged heliora-pictures.exe
   !insertmacro RemoveIfUnchanged README.txt
+  !insertmacro RemoveIfUnchanged LICENSE.txt
+  !insertmacro RemoveIfUnchanged THIRD-PARTY.txt
   !insertmacro RemoveIfUnchanged Sun.bmp
   !insertmacro RemoveIfUnchanged Mercury.bmp
   !insertmacro RemoveIfUnchanged Venus.bmp

@@ -1,9 +1,10 @@
 # The Windows installer under Wine, in the harness's private prefix ($1 is
 # heliora-setup.exe):
-#  - a silent install puts the programs, the eleven pictures, the readme and
-#    the uninstaller into %LOCALAPPDATA%\Programs\Heliora, the shortcut
-#    "Heliora" into the Start menu and the program's entry under Uninstall;
-#    heliora.exe carries its icon;
+#  - a silent install puts the programs, the eleven pictures, the readme, the
+#    licence and notices, and the uninstaller into
+#    %LOCALAPPDATA%\Programs\Heliora, the shortcut "Heliora" into the Start
+#    menu and the program's entry under Uninstall; heliora.exe carries its
+#    icon;
 #  - the shortcut starts the viewer in that folder: its window wears its maps,
 #    with no box about a picture;
 #  - installing again restores a broken program and keeps a picture the user
@@ -18,7 +19,8 @@ source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
 readonly KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Heliora'
-readonly FILES=(heliora.exe heliora-pictures.exe README.txt uninstall.exe "${E2E_PICTURES[@]}")
+readonly FILES=(heliora.exe heliora-pictures.exe README.txt LICENSE.txt THIRD-PARTY.txt uninstall.exe
+                "${E2E_PICTURES[@]}")
 setup=$E2E_VIEWER
 wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
 version=$(sed -n 's/^project(heliora VERSION \([0-9.]*\).*/\1/p' "$E2E_SOURCE_DIR/CMakeLists.txt")
