@@ -20,6 +20,7 @@
 #include <langinfo.h>
 #include <locale.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -169,6 +170,40 @@ void SetHints() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
 }
 
+// ---- A lost X display ------------------------------------------------------------
+
+// When the X server goes away (a session ended, a forwarded connection
+// dropped), Xlib calls this and ends the process. Its own handler calls exit,
+// whose handlers run SDL_Quit, which then waits on the dead connection for
+// ever; there is no display mode left to give back, so the process ends here
+// at once. SDL's box is drawn by a forked child, which ends quietly: its
+// parent hears of the loss on its own connection.
+#if defined(SDL_VIDEO_DRIVER_X11)
+constexpr int kDisplayLostExitCode = 1;
+pid_t viewerProcess = 0;
+
+int EndOnLostDisplay(Display*) {
+    if (getpid() == viewerProcess) fputs("heliora: the display was lost.\n", stderr);
+    _exit(kDisplayLostExitCode);
+}
+#endif
+
+// SDL loads Xlib itself, so its handler is set through the library SDL loaded.
+void EndWhenX11DisplayIsLost() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    using IoErrorHandler = int (*)(Display*);
+    using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || SDL_strcmp(driver, "x11") != 0) return;
+    void* xlib = SDL_LoadObject("libX11.so.6");  // kept loaded, as SDL keeps it
+    auto set = reinterpret_cast<SetIoErrorHandler>(
+        xlib != nullptr ? SDL_LoadFunction(xlib, "XSetIOErrorHandler") : nullptr);
+    if (set == nullptr) return;
+    viewerProcess = getpid();
+    set(EndOnLostDisplay);
+#endif
+}
+
 // Starts SDL's video subsystem once. On failure the reason is printed once and
 // every later call fails at once.
 bool EnsureVideo() {
@@ -183,6 +218,7 @@ bool EnsureVideo() {
         return false;
     }
     atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
+    EndWhenX11DisplayIsLost();
     state.video = VideoState::Ready;
     // Keys are read as keys: no input method may take them for composing text.
     SDL_StopTextInput();
@@ -1157,8 +1193,11 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);
-    if (!shown)
+    if (!shown) {
+        // A box that failed because the display went away ends the process here.
+        if (state.video == VideoState::Ready) SDL_PumpEvents();
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
+    }
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
     // A box closed without a button, or none shown: the cautious answer.
     return IsYesNo(style) ? IDNO : IDOK;
