@@ -123,9 +123,11 @@ struct BackendState {
     // ours is shown.
     SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
-    bool paced = true;      // this context's swaps are spaced here, not by the driver
-    int fastSwaps = 0;      // swaps in a row that came sooner than a refresh
-    Uint64 refreshMs = 16;  // one refresh of the display of the current window
+    bool paced = true;  // this context's swaps are spaced here, not by the driver
+    int fastSwaps = 0;  // swaps in a row that came sooner than a refresh
+    // One refresh of the current window's display and the last swap's time,
+    // in ticks of SDL's performance counter (finer than a millisecond).
+    Uint64 refresh = 0;
     Uint64 lastSwap = 0;
     bool boxLocaleChecked = false;
 };
@@ -834,12 +836,23 @@ int32_t RestoreDesktopMode() {
 
 // ---- Rendering contexts ---------------------------------------------------------------
 
+// The rate of the mode the window's display is in now: the full-screen mode
+// while it is set, else the display's current mode (not the listed mode
+// nearest the window's size, which may be far slower than the display runs).
+int DisplayRefreshRate(SDL_Window* window) {
+    if (state.fullscreenModeSet && state.fullscreenMode.refresh_rate > 0)
+        return state.fullscreenMode.refresh_rate;
+    SDL_DisplayMode mode = {};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+        return mode.refresh_rate;
+    return kDefaultRefreshRate;
+}
+
 // Vertical sync for the drawable just made current; without it, or until its
 // swaps are seen not to wait, the swaps are paced.
 void RequestVsync(SDL_Window* window) {
-    SDL_DisplayMode mode = {};
-    int rate = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
-    state.refreshMs = 1000 / static_cast<Uint64>(rate > 0 ? rate : kDefaultRefreshRate);
+    state.refresh = SDL_GetPerformanceFrequency() / static_cast<Uint64>(DisplayRefreshRate(window));
     state.fastSwaps = 0;
     state.lastSwap = 0;
     state.paced = SDL_GL_SetSwapInterval(1) != 0;
@@ -847,19 +860,27 @@ void RequestVsync(SDL_Window* window) {
 
 // Under a granted interval: a run of swaps sooner than a refresh starts pacing.
 void WatchSwap() {
-    Uint64 now = SDL_GetTicks64();
+    Uint64 now = SDL_GetPerformanceCounter();
     int64_t sinceLast = state.lastSwap != 0 ? static_cast<int64_t>(now - state.lastSwap) : -1;
-    if (SwapsDoNotWait(state.fastSwaps, sinceLast, static_cast<int64_t>(state.refreshMs)))
+    if (SwapsDoNotWait(state.fastSwaps, sinceLast, static_cast<int64_t>(state.refresh)))
         state.paced = true;
     state.lastSwap = now;
 }
 
+// A paced swap waits for what is left of the refresh since the one before.
+// The wait is in whole milliseconds, so the next refresh counts from when this
+// swap was due, not from when the wait ended: the swaps keep the display's
+// rate on average. A swap already late goes at once and counts from now.
 void PaceSwap() {
-    Uint64 now = SDL_GetTicks64();
-    Uint64 elapsed = now - state.lastSwap;
-    if (state.lastSwap != 0 && elapsed < state.refreshMs)
-        SDL_Delay(static_cast<Uint32>(state.refreshMs - elapsed));
-    state.lastSwap = SDL_GetTicks64();
+    Uint64 now = SDL_GetPerformanceCounter();
+    Uint64 due = state.lastSwap + state.refresh;
+    if (state.lastSwap == 0 || now >= due) {
+        state.lastSwap = now;
+        return;
+    }
+    Uint64 frequency = SDL_GetPerformanceFrequency();
+    SDL_Delay(static_cast<Uint32>(((due - now) * 1000 + frequency / 2) / frequency));
+    state.lastSwap = due;
 }
 
 // ---- Message boxes ---------------------------------------------------------------
