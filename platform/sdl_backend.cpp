@@ -459,14 +459,28 @@ void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
 }
 
 // X's press of a doubtful button, which SDL ignores (it calls the button held
-// still): the button is pressed again, in the window under the pointer, and
-// from here on SDL has it right, so its release comes as any other.
+// still): the button is pressed again, in the window X pressed it in, and
+// from here on SDL has it right, so its release comes as any other. (SDL has
+// read the whole drag by now: the pointer may have left that window already.)
+#if defined(SDL_VIDEO_DRIVER_X11)
+SdlWindow* WindowOfX11(Window x11Window) {
+    for (SdlWindow* window : state.windows) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(window->window, &info) && info.subsystem == SDL_SYSWM_X11 &&
+            info.info.x11.window == x11Window)
+            return window;
+    }
+    return nullptr;
+}
+#endif
+
 void QueueX11Press(const SDL_SysWMmsg& message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != ButtonPress) return;
     const XButtonEvent& press = message.msg.x11.event.xbutton;
     uintptr_t flag = ButtonFlag(static_cast<Uint8>(press.button));
-    SdlWindow* window = WindowById(SDL_GetWindowID(SDL_GetMouseFocus()));
+    SdlWindow* window = WindowOfX11(press.window);
     if ((state.doubtfulButtons & flag) == 0 || window == nullptr) return;
     state.doubtfulButtons &= ~flag;
     state.mouseButtons |= flag;
