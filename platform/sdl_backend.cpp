@@ -19,7 +19,9 @@
 #include <SDL_syswm.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <poll.h>
 #include <strings.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -172,38 +174,89 @@ void SetHints() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
 }
 
-// ---- A lost X display ------------------------------------------------------------
+// ---- A lost display ---------------------------------------------------------------
 
-// When the X server goes away (a session ended, a forwarded connection
-// dropped), Xlib calls this and ends the process. Its own handler calls exit,
-// whose handlers run SDL_Quit, which then waits on the dead connection for
-// ever; there is no display mode left to give back, so the process ends here
-// at once. SDL's box is drawn by a forked child, which ends quietly: its
-// parent hears of the loss on its own connection.
-#if defined(SDL_VIDEO_DRIVER_X11)
+// When the display server goes away (a session ended, a forwarded connection
+// dropped, a compositor ended), the process ends at once: there is no display
+// mode left to give back, and SDL_Quit would wait on the dead connection.
 constexpr int kDisplayLostExitCode = 1;
-pid_t viewerProcess = 0;
+pid_t viewerProcess = 0;  // SDL's X11 box is drawn by a forked child
 
-int EndOnLostDisplay(Display*) {
+bool VideoDriverIs(const char* name) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && SDL_strcmp(driver, name) == 0;
+}
+
+[[noreturn]] void EndForLostDisplay() {
     if (getpid() == viewerProcess) fputs("heliora: the display was lost.\n", stderr);
     _exit(kDisplayLostExitCode);
 }
+
+// X11: Xlib calls this on a lost connection, and its own handler would call
+// exit, whose handlers run SDL_Quit, which then waits for ever. A box's child
+// ends quietly: its parent hears of the loss on its own connection.
+#if defined(SDL_VIDEO_DRIVER_X11)
+int EndOnLostX11Display(Display*) { EndForLostDisplay(); }
 #endif
 
-// SDL loads Xlib itself, so its handler is set through the library SDL loaded.
+// SDL loads Xlib itself, so the handler is set through the library SDL loaded.
 void EndWhenX11DisplayIsLost() {
 #if defined(SDL_VIDEO_DRIVER_X11)
     using IoErrorHandler = int (*)(Display*);
     using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || SDL_strcmp(driver, "x11") != 0) return;
+    if (!VideoDriverIs("x11")) return;
     void* xlib = SDL_LoadObject("libX11.so.6");  // kept loaded, as SDL keeps it
     auto set = reinterpret_cast<SetIoErrorHandler>(
         xlib != nullptr ? SDL_LoadFunction(xlib, "XSetIOErrorHandler") : nullptr);
-    if (set == nullptr) return;
-    viewerProcess = getpid();
-    set(EndOnLostDisplay);
+    if (set != nullptr) set(EndOnLostX11Display);
 #endif
+}
+
+// Wayland: SDL turns a lost compositor into its quit event (as an interrupt),
+// and the connection, noted from the first window, keeps the error.
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+wl_display* waylandDisplay = nullptr;
+#endif
+
+void NoteWaylandDisplay(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (waylandDisplay == nullptr && SDL_GetWindowWMInfo(window, &info) &&
+        info.subsystem == SDL_SYSWM_WAYLAND)
+        waylandDisplay = info.info.wl.display;
+#else
+    (void)window;
+#endif
+}
+
+// The error SDL's reading left, or the compositor's end of the socket closed
+// (seen without reading: SDL would dispatch events of windows already gone).
+void EndIfWaylandDisplayIsLost() {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+    if (waylandDisplay == nullptr) return;
+    using DisplayQuery = int (*)(wl_display*);
+    void* client = SDL_LoadObject("libwayland-client.so.0");
+    if (client == nullptr) return;
+    auto getError =
+        reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_error"));
+    auto getFd = reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_fd"));
+    if (getError == nullptr || getFd == nullptr) return;
+    pollfd connection = {getFd(waylandDisplay), POLLIN, 0};
+    char byte;
+    if (getError(waylandDisplay) != 0 ||
+        (poll(&connection, 1, 0) == 1 &&
+         ((connection.revents & (POLLHUP | POLLERR)) != 0 ||
+          recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)))
+        EndForLostDisplay();
+#endif
+}
+
+// After a box, which reads no events of ours: a display lost while it was up.
+void EndIfDisplayWasLostDuringBox() {
+    if (state.video != VideoState::Ready) return;
+    if (VideoDriverIs("x11")) SDL_PumpEvents();  // Xlib's handler ends it there
+    EndIfWaylandDisplayIsLost();
 }
 
 // Starts SDL's video subsystem once. On failure the reason is printed once and
@@ -220,6 +273,7 @@ bool EnsureVideo() {
         return false;
     }
     atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
+    viewerProcess = getpid();
     EndWhenX11DisplayIsLost();
     state.video = VideoState::Ready;
     // Keys are read as keys: no input method may take them for composing text.
@@ -439,10 +493,7 @@ void QueueKey(const SDL_KeyboardEvent& key) {
 
 // Only X11's global mouse query asks the display server; elsewhere SDL
 // answers from its own record, the very thing in doubt.
-bool PointerButtonsKnown() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && SDL_strcmp(driver, "x11") == 0;
-}
+bool PointerButtonsKnown() { return VideoDriverIs("x11"); }
 
 // A doubtful button found up is released in the window that now has the
 // pointer, so no drag outlives its button. Where the pointer cannot be asked,
@@ -615,6 +666,7 @@ void QueueEvent(const SDL_Event& event) {
             if (state.doubtfulButtons == 0) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
             break;
         case SDL_QUIT:
+            EndIfWaylandDisplayIsLost();
             QueueCloseForEveryWindow();
             break;
         default:
@@ -1067,6 +1119,7 @@ WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* tit
     if (!EnsureVideo()) return nullptr;
     SDL_Window* sdlWindow = CreateSdlWindow(title, style, x, y, width, height);
     if (sdlWindow == nullptr) return nullptr;
+    NoteWaylandDisplay(sdlWindow);
 
     SdlWindow* window = new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
                                       kWindowsAreDoubleBuffered, false};
@@ -1226,13 +1279,11 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     int answer = -1;
     SdlWindow* ownerWindow = LiveWindow(owner);
     bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
+    EndIfDisplayWasLostDuringBox();
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);
-    if (!shown) {
-        // A box that failed because the display went away ends the process here.
-        if (state.video == VideoState::Ready) SDL_PumpEvents();
+    if (!shown)
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
-    }
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
     // A box closed without a button, or none shown: the cautious answer.
     return IsYesNo(style) ? IDNO : IDOK;
