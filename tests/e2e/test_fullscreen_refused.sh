@@ -66,7 +66,7 @@ if [ "$E2E_WINE" = 0 ]; then
     e2e_fail "the first right-drag after the release outside did not turn the model"
   for y in 452 400 350 300; do xdotool mousemove 700 "$y"; sleep 0.05; done
   settled_shot back-in
-  awk -v a="$(ratio "$(png dragged)")" -v b="$(ratio "$(png back-in)")" 'BEGIN { exit !(a - b < 0.05 && b - a < 0.05) }' ||
+  awk -v a="$(ratio "$(png dragged)")" -v b="$(ratio "$(png back-in)")" 'BEGIN { exit !((a - b) ^ 2 < 0.0025) }' ||
     e2e_fail "moves after a drag let go outside turned the model ($(ratio "$(png back-in)"))"
 fi
 

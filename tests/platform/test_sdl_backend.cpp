@@ -12,41 +12,34 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/swap_watch.h"
 
 // The driver's answer to a swap interval, here rather than in SDL: granted
-// (0) or refused (-1). Swaps do not wait unless `waitHz` stands in for a
-// display whose vertical sync they wait for, at that rate (with the listed
-// mode nearest the window's size at `listedHz`). Time is a clock of its own
-// that only waits and swaps move, so pacing is measured exactly.
-static int swapIntervalAnswer = -1;
-static int waitHz = 0;
-static int listedHz = 0;
-static Uint64 clockNs = 1'000'000'000;
-static Uint64 delayedNs = 0;
+// (0) or refused (-1). With `waitHz` set, swaps wait for a vertical sync at
+// that rate, the current mode's (the mode listed for the window's size says
+// 85 Hz); else they do not wait. Only waits and swaps move the clock.
+static int swapIntervalAnswer = -1, waitHz = 0;
+static Uint64 clockNs = 1'000'000'000, delayedNs = 0;
 extern "C" int SDL_GL_SetSwapInterval(int) { return swapIntervalAnswer; }
 extern "C" Uint64 SDL_GetPerformanceFrequency() { return 1'000'000'000; }
 extern "C" Uint64 SDL_GetPerformanceCounter() { return clockNs; }
 extern "C" void SDL_Delay(Uint32 ms) {
-    clockNs += ms * Uint64{1'000'000};
-    delayedNs += ms * Uint64{1'000'000};
+    clockNs += ms * 1'000'000ull, delayedNs += ms * 1'000'000ull;
 }
 extern "C" void SDL_GL_SwapWindow(SDL_Window*) {
-    if (waitHz > 0) clockNs = (clockNs / (1'000'000'000 / waitHz) + 1) * (1'000'000'000 / waitHz);
-}
-template <typename Function>
-static Function* RealSdl(const char* name) {
-    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
+    if (waitHz > 0) clockNs += 1'000'000'000 / waitHz - clockNs % (1'000'000'000 / waitHz);
 }
 extern "C" int SDL_GetCurrentDisplayMode(int display, SDL_DisplayMode* mode) {
-    int result = RealSdl<int(int, SDL_DisplayMode*)>("SDL_GetCurrentDisplayMode")(display, mode);
-    if (result == 0 && waitHz > 0) mode->refresh_rate = waitHz;
+    using Query = int (*)(int, SDL_DisplayMode*);
+    int result =
+        reinterpret_cast<Query>(dlsym(RTLD_NEXT, "SDL_GetCurrentDisplayMode"))(display, mode);
+    if (waitHz > 0) mode->refresh_rate = waitHz;
     return result;
 }
 extern "C" int SDL_GetWindowDisplayMode(SDL_Window* window, SDL_DisplayMode* mode) {
+    using Query = int (*)(SDL_Window*, SDL_DisplayMode*);
     int result =
-        RealSdl<int(SDL_Window*, SDL_DisplayMode*)>("SDL_GetWindowDisplayMode")(window, mode);
-    if (result == 0 && listedHz > 0) mode->refresh_rate = listedHz;
+        reinterpret_cast<Query>(dlsym(RTLD_NEXT, "SDL_GetWindowDisplayMode"))(window, mode);
+    if (waitHz > 0) mode->refresh_rate = 85;
     return result;
 }
 
@@ -212,52 +205,38 @@ TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
     EXPECT_EQ(PlatGetFocus(), window);
 }
 
-// 40 swaps: refused, 39 spaced a refresh (1/60 s) apart, also with 10 ms of
-// work before each (the wait is what is left of the refresh); granted but not
-// waiting, the run of 8 fast ones shows it and the last 31 are spaced. Swaps
-// that wait for a 144 Hz display are never delayed, though the mode listed
-// for the window's size runs at 85 Hz.
+// 40 swaps, each after some work: refused, spaced a refresh (1/60 s) apart,
+// the wait being what is left of it; granted but not waiting, the run of 8
+// fast ones shows it and the last 32 are spaced. Swaps that wait for the
+// display, a refresh apart, are never delayed, also at 144 Hz.
 TEST_F(SdlBackend, SwapsThatDoNotWaitAreSpacedARefreshApart) {
-    struct Case {
-        int answer, waitHz, listedHz;
-        Uint64 workNs, expectedNs;
-    };
-    constexpr Uint64 kRefresh = 1'000'000'000 / 60, kWork = 10'000'000;
-    for (const Case& c :
-         {Case{-1, 0, 0, 0, 39 * kRefresh}, Case{-1, 0, 0, kWork, 39 * kRefresh + kWork},
-          Case{0, 0, 0, 0, 32 * kRefresh}, Case{0, 144, 85, 0, 0}}) {
-        swapIntervalAnswer = c.answer;
-        waitHz = c.waitHz;
-        listedHz = c.listedHz;
+    constexpr double kRefreshMs = 1000.0 / 60;
+    struct {
+        int answer, hz;
+        Uint64 workNs;
+        double expectedMs;
+    } cases[] = {{-1, 0, 0, 39 * kRefreshMs},
+                 {-1, 0, 10'000'000, 39 * kRefreshMs + 10},
+                 {0, 0, 0, 32 * kRefreshMs},
+                 {0, 60, 0, 40 * kRefreshMs},
+                 {0, 144, 0, 40 * 1000.0 / 144}};
+    for (auto [answer, hz, workNs, expectedMs] : cases) {
+        swapIntervalAnswer = answer;
+        waitHz = hz;
         DeviceContextHandle deviceContext = PlatGetDC(OpenWindow());
+        if (hz > 0) clockNs -= clockNs % (1'000'000'000 / hz);  // just after a vertical sync
         Uint64 start = clockNs;
         delayedNs = 0;
         for (int i = 0; i < 40; ++i) {
-            clockNs += c.workNs;
             PlatSwapBuffers(deviceContext);
+            clockNs += workNs;
         }
-        double elapsedMs = static_cast<double>(clockNs - start) / 1e6;
-        if (c.waitHz == 0) {
-            EXPECT_NEAR(elapsedMs, static_cast<double>(c.expectedNs) / 1e6, 1.0)
-                << "interval answer " << c.answer << ", work " << c.workNs / 1000000 << " ms";
-        } else {
-            EXPECT_EQ(delayedNs, 0u) << "swaps that wait for the display were delayed";
-            EXPECT_LE(elapsedMs, 40 * 1000.0 / c.waitHz) << "40 swaps at " << c.waitHz << " Hz";
-        }
+        EXPECT_NEAR(static_cast<double>(clockNs - start) / 1e6, expectedMs, 1.0)
+            << "interval answer " << answer << ", " << hz << " Hz, work " << workNs << " ns";
+        EXPECT_EQ(delayedNs == 0, hz > 0) << "only swaps that do not wait are delayed";
     }
     swapIntervalAnswer = -1;
-    waitHz = listedHz = 0;
-}
-
-// Eight swaps in a row sooner than three quarters of a refresh show that swaps
-// do not wait; seven do not, and swaps a refresh apart never do.
-TEST(SwapWatch, EightFastSwapsInARowStartPacing) {
-    int fastSwaps = 0;
-    EXPECT_FALSE(SwapsDoNotWait(fastSwaps, -1, 1000));
-    for (int i = 0; i < 7; ++i) EXPECT_FALSE(SwapsDoNotWait(fastSwaps, 749, 1000)) << i;
-    EXPECT_TRUE(SwapsDoNotWait(fastSwaps, 749, 1000));
-    fastSwaps = 0;
-    for (int i = 0; i < 20; ++i) EXPECT_FALSE(SwapsDoNotWait(fastSwaps, 1000, 1000)) << i;
+    waitHz = 0;
 }
 
 TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {
