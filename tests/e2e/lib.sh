@@ -615,9 +615,8 @@ e2e_back_from_box() {  # CAPTION [SECONDS]
 }
 
 # Waits until the picture in window ID changes: the loop draws. A new window is
-# shown before its textures are made, and a key held only while they are made
-# goes unseen, so a key for a new window waits for this. A viewer that ends
-# meanwhile is let go.
+# shown before its textures are made, so a key for a new window waits for this
+# to reach a window that is ready for it. A viewer that ends meanwhile is let go.
 e2e_wait_frame() {  # ID [SECONDS]
   local limit=${2:-15} before i
   before=$(e2e_picture_sum "$1")
