@@ -3,17 +3,18 @@
 //
 // SDL's video subsystem starts on first need (a window, a display-mode
 // request); without a display every window fails and the reason is printed
-// once. Input is turned into messages when PlatPeekMessage pumps SDL's events
-// into one FIFO, keys through one bounded table of virtual-key codes. The
-// mouse is never captured: a window hears only of moves inside it.
+// once, and a display lost later ends the process at once (exit code 1).
+// Input is turned into messages when PlatPeekMessage pumps SDL's events into
+// one FIFO, keys through one bounded table of virtual-key codes. The mouse is
+// never captured: a window hears only of moves inside it.
 // Message boxes are SDL's own (on X11 drawn with X core fonts); where none can
 // be shown, the message goes to standard error.
 // Limits: one thread; one pixel format per window (the one SDL chose for it
 // at creation); a full-screen mode is one that the display holding (0, 0)
 // lists or its desktop mode, so a virtual display offers only its own size;
 // where no swap interval is granted, or a granted one is seen not to wait,
-// buffer swaps are paced a display refresh apart (60 a second where the
-// display does not say).
+// buffer swaps are paced a refresh of the display's current mode apart (60 a
+// second where the display does not say).
 #include <GL/gl.h>
 #include <SDL.h>
 #include <SDL_syswm.h>
