@@ -240,8 +240,8 @@ left_click() {
   answer_boxes "after a click at $px,$py"
 }
 
-# A tapped F1 given up on as unseen may still act later on a loaded machine:
-# its window then goes and the question comes, and is answered here.
+# An F1 given up on (a slow viewer had not acted on it yet) acts at a later
+# frame: its window then goes and the question comes, and is answered here.
 settle_window() {
   xwininfo -id "$window" >/dev/null 2>&1 || [ "$unseen_taps" = 0 ] && return 0
   unseen_taps=$((unseen_taps - 1))
@@ -265,13 +265,12 @@ function_key_one() {
   # The old window and its context go first, then the question is asked.
   if ! timeout "$wait_for" bash -c "while xwininfo -id $old >/dev/null 2>&1; do sleep 0.05; done"; then
     # A slow viewer's box from the click before may have come after the look
-    # for boxes: it held the loop, which then read F1's key-up before an idle
-    # pass, as for a tap.
+    # for boxes: it held the loop, and F1 acts once the box is answered.
     if ((!tapped)) && [ -z "$(e2e_other_windows)" ]; then
       e2e_fail "F1 held for 0.2 s did not close window $old"
     fi
     answer_boxes "F1, a late box"
-    unseen_taps=$((unseen_taps + 1))  # key-up before the next idle pass: unseen
+    unseen_taps=$((unseen_taps + 1))  # not acted on yet: settle_window follows it
     return 0
   fi
   e2e_wait_window Orbisca 15
