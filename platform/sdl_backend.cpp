@@ -1157,10 +1157,12 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);
-    if (!shown)
+    if (!shown) {
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
+        return 0;
+    }
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
-    // A box closed without a button, or none shown: the cautious answer.
+    // A box closed without a button: the cautious answer.
     return IsYesNo(style) ? IDNO : IDOK;
 }
 

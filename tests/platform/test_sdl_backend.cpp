@@ -470,13 +470,14 @@ TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
-TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer) {
+// A box that could not be shown is nobody's answer: not No, not OK.
+TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithNoAnswer) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(PlatMessageBox(nullptr, "Use Windowed Mode Instead?", "Orbisca",
                              MB_YESNO | MB_ICONEXCLAMATION),
-              IDNO);
-    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), IDOK);
-    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), IDOK);
+              0);
+    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), 0);
+    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), 0);
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Orbisca: Use Windowed Mode Instead?\n"), std::string::npos) << err;
     EXPECT_NE(err.find("태양: 반지름(Km) : 695,500\n"), std::string::npos) << err;
