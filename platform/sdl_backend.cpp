@@ -29,6 +29,7 @@
 
 #include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/sdl_drivers.h"
 #include "platform/swap_watch.h"
 
 namespace {
@@ -767,8 +768,10 @@ bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
 }
 
 // Success means the mode is in force on the display where the window will
-// open, as after a real mode change; a mode that is listed but cannot be set
-// is refused here, where the caller can still offer a window instead.
+// open, as after a real mode change, or, where full-screen windows are
+// scaled to the screen, that the next full-screen window will have the mode's
+// size; a mode that is listed but cannot be set is refused here, where the
+// caller can still offer a window instead.
 int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
     if (!EnsureVideo()) return DISP_CHANGE_FAILED;
@@ -779,7 +782,8 @@ int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (!FindDisplayMode(display, mode->dmPelsWidth, mode->dmPelsHeight, &found))
         return DISP_CHANGE_BADMODE;
     ReleaseModeHolder();
-    if (!ApplyDisplayMode(display, found)) return DISP_CHANGE_FAILED;
+    if (!sdl_drivers::FullscreenIsScaled() && !ApplyDisplayMode(display, found))
+        return DISP_CHANGE_FAILED;
     state.fullscreenMode = found;
     state.fullscreenModeSet = true;
     return DISP_CHANGE_SUCCESSFUL;

@@ -16,6 +16,16 @@
 // (0) or refused (-1). Either way the off-screen driver's swaps do not wait.
 static int swapIntervalAnswer = -1;
 extern "C" int SDL_GL_SetSwapInterval(int) { return swapIntervalAnswer; }
+// The driver's name, and one more mode that the display lists beside its
+// desktop mode (none while its width is 0), as the backend asks for them.
+static const char* videoDriver = "offscreen";
+static SDL_DisplayMode listedMode = {};
+extern "C" const char* SDL_GetCurrentVideoDriver() { return videoDriver; }
+extern "C" int SDL_GetNumDisplayModes(int) { return listedMode.w != 0 ? 1 : 0; }
+extern "C" int SDL_GetDisplayMode(int, int, SDL_DisplayMode* mode) {
+    *mode = listedMode;
+    return 0;
+}
 
 namespace {
 
@@ -460,6 +470,31 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
     EXPECT_FALSE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN)
         << "back in the desktop's mode";
+}
+
+// Where full-screen windows are scaled to the screen (Wayland), a listed mode
+// is full screen without the display's mode being changed.
+TEST_F(SdlBackend, AListedModeIsFullScreenWithoutAModeChangeWhereWindowsAreScaled) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    listedMode = desktop;
+    listedMode.w /= 2;
+    listedMode.h /= 2;
+    DisplayMode mode = {148, DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT, 16,
+                        static_cast<uint32_t>(listedMode.w), static_cast<uint32_t>(listedMode.h)};
+    videoDriver = "wayland";
+    EXPECT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    SDL_DisplayMode windowMode, current;
+    ASSERT_EQ(SDL_GetWindowDisplayMode(sdlWindow, &windowMode), 0);
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+    videoDriver = "offscreen";
+    listedMode = {};
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(windowMode.w, desktop.w / 2);
+    EXPECT_EQ(windowMode.h, desktop.h / 2);
+    EXPECT_EQ(current.w, desktop.w) << "the display keeps its mode";
 }
 
 TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
