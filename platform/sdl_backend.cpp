@@ -1011,6 +1011,10 @@ constexpr SDL_MessageBoxButtonData kYesNoButtons[] = {
 // `answer` at -1.
 bool ShowSdlBox(SdlWindow* owner, const char* text, const char* caption, uint32_t style,
                 int* answer) {
+    *answer = -1;
+    // Without a display no box can be shown. SDL would still start zenity,
+    // which, finding no display either, reports a box closed without a button.
+    if (state.video == VideoState::Failed) return false;
     EnsureUtf8CtypeForBoxes();
     bool yesNo = IsYesNo(style);
     SDL_MessageBoxData box = {};
@@ -1020,7 +1024,6 @@ bool ShowSdlBox(SdlWindow* owner, const char* text, const char* caption, uint32_
     box.message = text;
     box.numbuttons = yesNo ? 2 : 1;
     box.buttons = yesNo ? kYesNoButtons : kOkButtons;
-    *answer = -1;
     return SDL_ShowMessageBox(&box, answer) == 0;
 }
 
