@@ -204,9 +204,12 @@ struct DisplayMode {
 // With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL once the display
 // where windows open (the one holding the point (0, 0)) is in a mode of that
 // width and height, so that the next WS_POPUP window covers the screen in that
-// mode; anything else when the display has no such mode or could not be put
-// into it. The colour depth is not looked at: X servers offer no 16-bit modes
-// beside a 24-bit desktop. With null and 0: back to the desktop's own mode.
+// mode (on Wayland, where no program changes the display's mode, once the
+// display lists such a mode: the next WS_POPUP window has that size, scaled
+// to the screen); anything else when the display has no such mode or could
+// not be put into it. The colour depth is not looked at: X servers offer no
+// 16-bit modes beside a 24-bit desktop. With null and 0: back to the
+// desktop's own mode.
 int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags);
 // Shows or hides the cursor over the program's windows; returns the new count.
 int32_t PlatShowCursor(bool show);
