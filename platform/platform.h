@@ -205,9 +205,12 @@ struct DisplayMode {
 // With a mode and CDS_FULLSCREEN: DISP_CHANGE_SUCCESSFUL once the display
 // where windows open (the one holding the point (0, 0)) is in a mode of that
 // width and height, so that the next WS_POPUP window covers the screen in that
-// mode; anything else when the display has no such mode or could not be put
-// into it. The colour depth is not looked at: X servers offer no 16-bit modes
-// beside a 24-bit desktop. With null and 0: back to the desktop's own mode.
+// mode (on Wayland, where no program changes the display's mode, once the
+// display lists such a mode: the next WS_POPUP window has that size, scaled
+// to the screen); anything else when the display has no such mode or could
+// not be put into it. The colour depth is not looked at: X servers offer no
+// 16-bit modes beside a 24-bit desktop. With null and 0: back to the
+// desktop's own mode.
 int32_t PlatChangeDisplaySettings(const DisplayMode* mode, uint32_t flags);
 // Shows or hides the cursor over the program's windows; returns the new count.
 int32_t PlatShowCursor(bool show);
@@ -271,9 +274,11 @@ constexpr int32_t IDNO = 7;
 // nothing stays held); sizing goes on. Closing the owner's window while a box
 // is open differs, and both ways are sound: on Linux the close is kept and
 // acted on once the box is dismissed; Windows disables a box's owner, so its
-// close button does nothing until the box is gone. Where no box can be
-// shown, the caption and text go to standard error and the answer is IDOK
-// (for MB_YESNO: IDNO, the cautious answer).
+// close button does nothing until the box is gone. A box closed without a
+// button gets the cautious answer: IDOK, or IDNO for MB_YESNO. Where no box
+// can be shown, the caption and text go to standard error and the answer is
+// 0, as the window system's own box fails: nobody was asked, so nobody said
+// No.
 int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style);
 
 // ---- Files -------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The real program's platform: windows, OpenGL contexts, input, display modes
-// and message boxes on SDL2, files through posix_file_ops.cpp.
+// and message boxes on SDL2, files through posix_file_ops.cpp. What only one
+// video driver needs is in sdl_x11.cpp and sdl_wayland.cpp (sdl_drivers.h).
 //
 // SDL's video subsystem starts on first need (a window, a display-mode
 // request); without a display every window fails and the reason is printed
@@ -17,12 +18,9 @@
 // second where the display does not say).
 #include <GL/gl.h>
 #include <SDL.h>
-#include <SDL_syswm.h>
 #include <langinfo.h>
 #include <locale.h>
-#include <poll.h>
 #include <strings.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -33,6 +31,7 @@
 
 #include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/sdl_drivers.h"
 #include "platform/swap_watch.h"
 
 namespace {
@@ -183,81 +182,25 @@ void SetHints() {
 constexpr int kDisplayLostExitCode = 1;
 pid_t viewerProcess = 0;  // SDL's X11 box is drawn by a forked child
 
-bool VideoDriverIs(const char* name) {
+}  // namespace
+
+bool sdl_drivers::VideoDriverIs(const char* name) {
     const char* driver = SDL_GetCurrentVideoDriver();
     return driver != nullptr && SDL_strcmp(driver, name) == 0;
 }
 
-[[noreturn]] void EndForLostDisplay() {
+void sdl_drivers::EndForLostDisplay() {
     if (getpid() == viewerProcess) fputs("heliora: the display was lost.\n", stderr);
     _exit(kDisplayLostExitCode);
 }
 
-// X11: Xlib calls this on a lost connection, and its own handler would call
-// exit, whose handlers run SDL_Quit, which then waits for ever. A box's child
-// ends quietly: its parent hears of the loss on its own connection.
-#if defined(SDL_VIDEO_DRIVER_X11)
-int EndOnLostX11Display(Display*) { EndForLostDisplay(); }
-#endif
-
-// SDL loads Xlib itself, so the handler is set through the library SDL loaded.
-void EndWhenX11DisplayIsLost() {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    using IoErrorHandler = int (*)(Display*);
-    using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
-    if (!VideoDriverIs("x11")) return;
-    void* xlib = SDL_LoadObject("libX11.so.6");  // kept loaded, as SDL keeps it
-    auto set = reinterpret_cast<SetIoErrorHandler>(
-        xlib != nullptr ? SDL_LoadFunction(xlib, "XSetIOErrorHandler") : nullptr);
-    if (set != nullptr) set(EndOnLostX11Display);
-#endif
-}
-
-// Wayland: SDL turns a lost compositor into its quit event (as an interrupt),
-// and the connection, noted from the first window, keeps the error.
-#if defined(SDL_VIDEO_DRIVER_WAYLAND)
-wl_display* waylandDisplay = nullptr;
-#endif
-
-void NoteWaylandDisplay(SDL_Window* window) {
-#if defined(SDL_VIDEO_DRIVER_WAYLAND)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (waylandDisplay == nullptr && SDL_GetWindowWMInfo(window, &info) &&
-        info.subsystem == SDL_SYSWM_WAYLAND)
-        waylandDisplay = info.info.wl.display;
-#else
-    (void)window;
-#endif
-}
-
-// The error SDL's reading left, or the compositor's end of the socket closed
-// (seen without reading: SDL would dispatch events of windows already gone).
-void EndIfWaylandDisplayIsLost() {
-#if defined(SDL_VIDEO_DRIVER_WAYLAND)
-    if (waylandDisplay == nullptr) return;
-    using DisplayQuery = int (*)(wl_display*);
-    void* client = SDL_LoadObject("libwayland-client.so.0");
-    if (client == nullptr) return;
-    auto getError =
-        reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_error"));
-    auto getFd = reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_fd"));
-    if (getError == nullptr || getFd == nullptr) return;
-    pollfd connection = {getFd(waylandDisplay), POLLIN, 0};
-    char byte;
-    if (getError(waylandDisplay) != 0 ||
-        (poll(&connection, 1, 0) == 1 &&
-         ((connection.revents & (POLLHUP | POLLERR)) != 0 ||
-          recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)))
-        EndForLostDisplay();
-#endif
-}
+namespace {
 
 // After a box, which reads no events of ours: a display lost while it was up.
 void EndIfDisplayWasLostDuringBox() {
     if (state.video != VideoState::Ready) return;
-    if (VideoDriverIs("x11")) SDL_PumpEvents();  // Xlib's handler ends it there
-    EndIfWaylandDisplayIsLost();
+    sdl_drivers::EndIfX11DisplayWasLost();
+    sdl_drivers::EndIfWaylandDisplayIsLost();
 }
 
 // Starts SDL's video subsystem once. On failure the reason is printed once and
@@ -275,7 +218,7 @@ bool EnsureVideo() {
     }
     atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
     viewerProcess = getpid();
-    EndWhenX11DisplayIsLost();
+    sdl_drivers::EndWhenX11DisplayIsLost();
     state.video = VideoState::Ready;
     // Keys are read as keys: no input method may take them for composing text.
     SDL_StopTextInput();
@@ -492,18 +435,15 @@ void QueueKey(const SDL_KeyboardEvent& key) {
         Queue(window, down ? WM_KEYDOWN : WM_KEYUP, virtualKey, 0);
 }
 
-// Only X11's global mouse query asks the display server; elsewhere SDL
-// answers from its own record, the very thing in doubt.
-bool PointerButtonsKnown() { return VideoDriverIs("x11"); }
-
 // A doubtful button found up is released in the window that now has the
 // pointer, so no drag outlives its button. Where the pointer cannot be asked,
 // it counts as up: the drag ends with its window rather than going on until
 // SDL reports a release. Only the right button has both messages; the others
 // are only tracked.
 void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
-    uintptr_t held = 0;
-    if (PointerButtonsKnown()) held = MotionButtonFlags(SDL_GetGlobalMouseState(nullptr, nullptr));
+    Uint32 heldMask = 0;
+    uintptr_t held =
+        sdl_drivers::QueryX11PointerButtons(&heldMask) ? MotionButtonFlags(heldMask) : 0;
     uintptr_t released = state.doubtfulButtons & state.mouseButtons & ~held;
     state.mouseButtons &= ~released;
     if (released & MK_RBUTTON)
@@ -514,24 +454,16 @@ void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
 // still): the button is pressed again, in the window X pressed it in, and
 // from here on SDL has it right, so its release comes as any other. (SDL has
 // read the whole drag by now: the pointer may have left that window already.)
-#if defined(SDL_VIDEO_DRIVER_X11)
-SdlWindow* WindowOfX11(Window x11Window) {
-    for (SdlWindow* window : state.windows) {
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (SDL_GetWindowWMInfo(window->window, &info) && info.subsystem == SDL_SYSWM_X11 &&
-            info.info.x11.window == x11Window)
-            return window;
-    }
+SdlWindow* WindowOfX11(unsigned long x11Window) {
+    for (SdlWindow* window : state.windows)
+        if (sdl_drivers::IsX11Window(window->window, x11Window)) return window;
     return nullptr;
 }
-#endif
 
 void QueueX11Press(const SDL_SysWMmsg& message) {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != ButtonPress) return;
-    const XButtonEvent& press = message.msg.x11.event.xbutton;
-    uintptr_t flag = ButtonFlag(static_cast<Uint8>(press.button));
+    sdl_drivers::X11Press press;
+    if (!sdl_drivers::ReadX11Press(message, &press)) return;
+    uintptr_t flag = ButtonFlag(press.button);
     SdlWindow* window = WindowOfX11(press.window);
     if ((state.doubtfulButtons & flag) == 0 || window == nullptr) return;
     state.doubtfulButtons &= ~flag;
@@ -540,9 +472,6 @@ void QueueX11Press(const SDL_SysWMmsg& message) {
     if (flag == MK_RBUTTON)
         Queue(window, WM_RBUTTONDOWN, state.mouseButtons | ModifierFlags(),
               ClientPointParam(window, press.x, press.y));
-#else
-    (void)message;
-#endif
 }
 
 void QueueMouseMotion(const SDL_MouseMotionEvent& motion) {
@@ -664,10 +593,10 @@ void QueueEvent(const SDL_Event& event) {
             break;
         case SDL_SYSWMEVENT:
             if (event.syswm.msg != nullptr) QueueX11Press(*event.syswm.msg);
-            if (state.doubtfulButtons == 0) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
+            if (state.doubtfulButtons == 0) sdl_drivers::ReadX11Presses(false);
             break;
         case SDL_QUIT:
-            EndIfWaylandDisplayIsLost();
+            sdl_drivers::EndIfWaylandDisplayIsLost();
             QueueCloseForEveryWindow();
             break;
         default:
@@ -803,8 +732,7 @@ void ForgetWindow(SdlWindow* window) {
     if (state.buttonWindow == window) {
         state.buttonWindow = nullptr;
         state.doubtfulButtons |= state.mouseButtons;
-        if (state.doubtfulButtons != 0 && PointerButtonsKnown())
-            SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+        if (state.doubtfulButtons != 0) sdl_drivers::ReadX11Presses(true);
     }
 }
 
@@ -872,8 +800,10 @@ bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
 }
 
 // Success means the mode is in force on the display where the window will
-// open, as after a real mode change; a mode that is listed but cannot be set
-// is refused here, where the caller can still offer a window instead.
+// open, as after a real mode change, or, where full-screen windows are
+// scaled to the screen, that the next full-screen window will have the mode's
+// size; a mode that is listed but cannot be set is refused here, where the
+// caller can still offer a window instead.
 int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
     if (!EnsureVideo()) return DISP_CHANGE_FAILED;
@@ -884,7 +814,8 @@ int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (!FindDisplayMode(display, mode->dmPelsWidth, mode->dmPelsHeight, &found))
         return DISP_CHANGE_BADMODE;
     ReleaseModeHolder();
-    if (!ApplyDisplayMode(display, found)) return DISP_CHANGE_FAILED;
+    if (!sdl_drivers::FullscreenIsScaled() && !ApplyDisplayMode(display, found))
+        return DISP_CHANGE_FAILED;
     state.fullscreenMode = found;
     state.fullscreenModeSet = true;
     return DISP_CHANGE_SUCCESSFUL;
@@ -1008,6 +939,10 @@ constexpr SDL_MessageBoxButtonData kYesNoButtons[] = {
 // `answer` at -1.
 bool ShowSdlBox(SdlWindow* owner, const char* text, const char* caption, uint32_t style,
                 int* answer) {
+    *answer = -1;
+    // Without a display no box can be shown. SDL would still start zenity,
+    // which, finding no display either, reports a box closed without a button.
+    if (state.video == VideoState::Failed) return false;
     EnsureUtf8CtypeForBoxes();
     bool yesNo = IsYesNo(style);
     SDL_MessageBoxData box = {};
@@ -1017,7 +952,6 @@ bool ShowSdlBox(SdlWindow* owner, const char* text, const char* caption, uint32_
     box.message = text;
     box.numbuttons = yesNo ? 2 : 1;
     box.buttons = yesNo ? kYesNoButtons : kOkButtons;
-    *answer = -1;
     return SDL_ShowMessageBox(&box, answer) == 0;
 }
 
@@ -1120,7 +1054,7 @@ WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* tit
     if (!EnsureVideo()) return nullptr;
     SDL_Window* sdlWindow = CreateSdlWindow(title, style, x, y, width, height);
     if (sdlWindow == nullptr) return nullptr;
-    NoteWaylandDisplay(sdlWindow);
+    sdl_drivers::NoteWaylandDisplay(sdlWindow);
 
     SdlWindow* window = new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
                                       kWindowsAreDoubleBuffered, false};
@@ -1283,10 +1217,12 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     EndIfDisplayWasLostDuringBox();
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);
-    if (!shown)
+    if (!shown) {
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
+        return 0;
+    }
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
-    // A box closed without a button, or none shown: the cautious answer.
+    // A box closed without a button: the cautious answer.
     return IsYesNo(style) ? IDNO : IDOK;
 }
 

@@ -21,9 +21,10 @@ readonly FILES=(
   share/man/man1/heliora.1.gz share/man/man1/heliora-pictures.1.gz
   share/doc/heliora/changelog.gz share/doc/heliora/copyright
   "${E2E_PICTURES[@]/#/share/heliora/pictures/}")
-# What the programs are linked with and what SDL opens at run time.
+# What the programs are linked with, what SDL opens at run time, and what
+# draws the boxes on Wayland (zenity and a fontconfig font).
 readonly DEPENDS=(libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libopengl0 libgl1 libglu1-mesa
-                  libgl1-mesa-dri)
+                  libgl1-mesa-dri zenity fonts-nanum)
 
 # ---- Build and read the package -----------------------------------------------------
 
@@ -48,7 +49,8 @@ read -r -a depends <<<"$(field Depends | tr -d ',')"
 for package in "${DEPENDS[@]}"; do
   [[ " ${depends[*]} " == *" $package "* ]] || e2e_fail "Depends lacks $package: $(field Depends)"
 done
-[ "$(field Recommends)" = "xfonts-base, xfonts-baekmuk" ] || e2e_fail "Recommends is \"$(field Recommends)\""
+[[ "$(field Recommends)" == "xfonts-base, xfonts-baekmuk, libdecor-0-plugin-1-"* ]] ||
+  e2e_fail "Recommends is \"$(field Recommends)\""
 # (The sanitized build's package is no release: lintian judges the real one.)
 if [ "$E2E_SANITIZED" != 1 ]; then
   lintian --fail-on error,warning "$deb" >"$E2E_DIR/lintian.txt" 2>&1 ||

@@ -42,6 +42,16 @@ extern "C" int SDL_GetWindowDisplayMode(SDL_Window* window, SDL_DisplayMode* mod
     if (waitHz > 0) mode->refresh_rate = 85;
     return result;
 }
+// The driver's name, and one more mode that the display lists beside its
+// desktop mode (none while its width is 0), as the backend asks for them.
+static const char* videoDriver = "offscreen";
+static SDL_DisplayMode listedMode = {};
+extern "C" const char* SDL_GetCurrentVideoDriver() { return videoDriver; }
+extern "C" int SDL_GetNumDisplayModes(int) { return listedMode.w != 0 ? 1 : 0; }
+extern "C" int SDL_GetDisplayMode(int, int, SDL_DisplayMode* mode) {
+    *mode = listedMode;
+    return 0;
+}
 
 namespace {
 
@@ -508,6 +518,31 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
         << "back in the desktop's mode";
 }
 
+// Where full-screen windows are scaled to the screen (Wayland), a listed mode
+// is full screen without the display's mode being changed.
+TEST_F(SdlBackend, AListedModeIsFullScreenWithoutAModeChangeWhereWindowsAreScaled) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    listedMode = desktop;
+    listedMode.w /= 2;
+    listedMode.h /= 2;
+    DisplayMode mode = {148, DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT, 16,
+                        static_cast<uint32_t>(listedMode.w), static_cast<uint32_t>(listedMode.h)};
+    videoDriver = "wayland";
+    EXPECT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    SDL_DisplayMode windowMode, current;
+    ASSERT_EQ(SDL_GetWindowDisplayMode(sdlWindow, &windowMode), 0);
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+    videoDriver = "offscreen";
+    listedMode = {};
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(windowMode.w, desktop.w / 2);
+    EXPECT_EQ(windowMode.h, desktop.h / 2);
+    EXPECT_EQ(current.w, desktop.w) << "the display keeps its mode";
+}
+
 TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
     EXPECT_EQ(PlatShowCursor(false), -1);
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
@@ -516,13 +551,14 @@ TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
-TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer) {
+// A box that could not be shown is nobody's answer: not No, not OK.
+TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithNoAnswer) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(PlatMessageBox(nullptr, "Use Windowed Mode Instead?", "Orbisca",
                              MB_YESNO | MB_ICONEXCLAMATION),
-              IDNO);
-    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), IDOK);
-    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), IDOK);
+              0);
+    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), 0);
+    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), 0);
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Orbisca: Use Windowed Mode Instead?\n"), std::string::npos) << err;
     EXPECT_NE(err.find("태양: 반지름(Km) : 695,500\n"), std::string::npos) << err;
@@ -530,10 +566,13 @@ TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer)
 
 }  // namespace
 
-// No display may be reachable: a box would wait for a person to answer it.
+// No display may be reachable, nor zenity found (which, failing to open a
+// display, reports a box closed without a button): a box would wait for a
+// person to answer it.
 int main(int argc, char** argv) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    setenv("PATH", "/nonexistent", 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
