@@ -13,8 +13,10 @@ export LC_ALL=C
 build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
        libgtest-dev libbenchmark-dev libstb-dev)
 # Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
-# (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs.
-run=(xfonts-base xfonts-baekmuk)
+# (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
+# Earth's picture is made from xplanet-images' photographic map (the Windows
+# build takes its pictures from this one).
+run=(xfonts-base xfonts-baekmuk xplanet-images)
 test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace)
 
 wanted=("${build[@]}" "${run[@]}")
