@@ -2,20 +2,25 @@
 ;
 ;   makensis -DVERSION=1.0.0 -DSTAGE=DIR -DICON=FILE.ico -DOUTFILE=heliora-setup.exe heliora.nsi
 ;
-; STAGE holds what the zip holds (the two programs, the eleven pictures and
-; README.txt). It installs for the current user alone, without administrator
-; rights, into %LOCALAPPDATA%\Programs\Heliora, with a Start menu shortcut and
+; STAGE holds what the zip holds (the two programs, the eleven pictures,
+; README.txt, LICENSE.txt and THIRD-PARTY.txt). The licence is shown on a page
+; before installing, which a silent install skips. It installs for the current
+; user alone, without administrator rights, into %LOCALAPPDATA%\Programs\Heliora, with a Start menu shortcut and
 ; an entry under Settings > Apps. /S installs, and uninstalls, silently.
 ;
 ; Setup never writes over a file it did not put there. It records in
-; heliora-uninstall.ini each file it wrote, with its size and CRC-32. Installing
-; again replaces the programs and the readme it had written, and keeps every
-; picture already there: a user's own map saved under a body's name stays. A
-; file of the user's under the readme's or a picture's name is left as it is;
+; heliora-uninstall.ini each file it wrote, with its size and CRC-32, and last
+; that the record is whole. Installing again replaces the programs it had
+; written, and the readme and the licence texts while they are still as
+; written, and keeps every picture already there: a user's own map saved
+; under a body's name stays. A file of the user's under the name of the
+; readme, a licence text or a picture is left as it is;
 ; one under a program's name makes Setup refuse the folder (exit code 2). The
 ; uninstaller removes only the recorded files that are still as Setup wrote
 ; them, its shortcut and its registry key, and the folder only when nothing
-; else is left in it.
+; else is left in it. A file it cannot remove (the viewer still running)
+; stays recorded, with the uninstaller and its entry, and the user is told;
+; of a record cut short, the programs it does not name count as Setup's.
 
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -37,11 +42,15 @@ BrandingText "Heliora ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there, and Setup never writes over a file of yours.$\r$\n$\r$\nClick Install to start the installation."
+!define MUI_WELCOMEPAGE_TEXT "Setup will install Heliora, a small solar-system viewer, for you alone, in your own programs folder; it needs no administrator rights.$\r$\n$\r$\nInstalling again over an installed copy keeps the pictures already there, and Setup never writes over a file of yours.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Heliora"
 !define MUI_FINISHPAGE_RUN_FUNCTION StartViewer
 !insertmacro MUI_PAGE_WELCOME
+; The MIT licence asks for no agreement: the page shows it, and installs.
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Heliora is free software under this licence. THIRD-PARTY.txt, installed beside it, holds the notices of the parts that are not Heliora's own. Click Install to start the installation."
+!define MUI_LICENSEPAGE_BUTTON "$(^InstallBtn)"
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -103,14 +112,31 @@ FunctionEnd
 !insertmacro StampFunction "un."
 
 ; 1 when the folder holds an install made before Setup kept a record: its
-; programs and readme count as Setup's, its pictures as the user's.
+; programs and readme count as Setup's, its pictures as the user's. 2 when
+; its record was cut short: the programs it does not name count as Setup's.
 Var unrecordedInstall
 
 ; Whether NAME in the folder was put there by Setup ($0 is 1 or 0).
 !macro IsOurs NAME
   ReadINIStr $0 "${RECORD}" Files "${NAME}"
   ${If} $0 != ""
-  ${OrIf} $unrecordedInstall = 1
+  ${OrIf} $unrecordedInstall != 0
+    StrCpy $0 1
+  ${Else}
+    StrCpy $0 0
+  ${EndIf}
+!macroend
+
+; Whether NAME in the folder is still as Setup wrote it ($0 is 1 or 0); in an
+; install made before Setup kept a record, whether it is there.
+!macro IsUnchanged NAME
+  ReadINIStr $2 "${RECORD}" Files "${NAME}"
+  StrCpy $0 "$INSTDIR\${NAME}"
+  Call StampOf
+  ${If} $unrecordedInstall = 1
+    StrCpy $0 1
+  ${ElseIf} $2 != ""
+  ${AndIf} $1 == $2
     StrCpy $0 1
   ${Else}
     StrCpy $0 0
@@ -129,14 +155,16 @@ Var unrecordedInstall
 !macroend
 
 ; Writes NAME and records its stamp, unless a file is there already that is
-; not to be replaced (REPLACE 0: any; 1: one Setup did not write), which stays
-; as it is with its record, if any.
+; not to be replaced (REPLACE 0: any; 1: one Setup did not write; 2: one not
+; as Setup wrote it), which stays as it is with its record, if any.
 !macro PutFile NAME REPLACE
   StrCpy $0 1
   ${If} ${FileExists} "$INSTDIR\${NAME}"
     StrCpy $0 0
     ${If} ${REPLACE} = 1
       !insertmacro IsOurs "${NAME}"
+    ${ElseIf} ${REPLACE} = 2
+      !insertmacro IsUnchanged "${NAME}"
     ${EndIf}
   ${EndIf}
   ${If} $0 = 1
@@ -149,7 +177,10 @@ Var unrecordedInstall
   ${EndIf}
 !macroend
 
-; Removes NAME if Setup wrote it and it is still as written.
+; Removes NAME if Setup wrote it and it is still as written, and its line in
+; the record with it. One that cannot be removed keeps its line and is
+; counted in $unremoved.
+Var unremoved
 !macro RemoveIfUnchanged NAME
   ReadINIStr $2 "${RECORD}" Files "${NAME}"
   ${If} $2 != ""
@@ -157,16 +188,35 @@ Var unrecordedInstall
     Call un.StampOf
     ${If} $1 == $2
       Delete "$INSTDIR\${NAME}"
+      ${If} ${FileExists} "$INSTDIR\${NAME}"
+        DetailPrint "Could not remove ${NAME}: it is in use."
+        IntOp $unremoved $unremoved + 1
+      ${Else}
+        DeleteINIStr "${RECORD}" Files "${NAME}"
+      ${EndIf}
     ${Else}
       DetailPrint "Kept ${NAME}: it changed after it was installed."
     ${EndIf}
   ${EndIf}
 !macroend
 
+; A program a record cut short does not name is Setup's: recorded as it is.
+!macro AdoptIfUnrecorded NAME
+  ReadINIStr $2 "${RECORD}" Files "${NAME}"
+  ${If} $2 == ""
+  ${AndIf} ${FileExists} "$INSTDIR\${NAME}"
+    StrCpy $0 "$INSTDIR\${NAME}"
+    Call un.StampOf
+    WriteINIStr "${RECORD}" Files "${NAME}" "$1"
+  ${EndIf}
+!macroend
+
 Function .onInit
   StrCpy $unrecordedInstall 0
-  ${IfNot} ${FileExists} "${RECORD}"
-  ${AndIf} ${FileExists} "$INSTDIR\uninstall.exe"
+  ReadINIStr $0 "${RECORD}" Setup Whole
+  ${If} ${FileExists} "${RECORD}"
+    ${IfThen} $0 != 1 ${|} StrCpy $unrecordedInstall 2 ${|}
+  ${ElseIf} ${FileExists} "$INSTDIR\uninstall.exe"
   ${AndIf} ${FileExists} "$INSTDIR\heliora.exe"
     StrCpy $unrecordedInstall 1
   ${EndIf}
@@ -185,9 +235,12 @@ Section "Heliora" SectionHeliora
   SetOutPath "$INSTDIR"
   SetOverwrite on
   ; (.onInit has refused a folder with programs of someone else's.)
+  DeleteINISec "${RECORD}" Setup
   !insertmacro PutFile heliora.exe 1
   !insertmacro PutFile heliora-pictures.exe 1
-  !insertmacro PutFile README.txt 1
+  !insertmacro PutFile README.txt 2
+  !insertmacro PutFile LICENSE.txt 2
+  !insertmacro PutFile THIRD-PARTY.txt 2
   !insertmacro PutFile Sun.bmp 0
   !insertmacro PutFile Mercury.bmp 0
   !insertmacro PutFile Venus.bmp 0
@@ -201,6 +254,7 @@ Section "Heliora" SectionHeliora
   !insertmacro PutFile pluto.bmp 0
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteINIStr "${RECORD}" Files uninstall.exe "(itself)"
+  WriteINIStr "${RECORD}" Setup Whole 1
 
   ; The shortcut's working folder is the output folder: the install folder.
   CreateShortcut "$SMPROGRAMS\Heliora.lnk" "$INSTDIR\heliora.exe"
@@ -219,9 +273,17 @@ Section "Heliora" SectionHeliora
 SectionEnd
 
 Section "Uninstall"
+  StrCpy $unremoved 0
+  ReadINIStr $0 "${RECORD}" Setup Whole
+  ${If} $0 != 1
+    !insertmacro AdoptIfUnrecorded heliora.exe
+    !insertmacro AdoptIfUnrecorded heliora-pictures.exe
+  ${EndIf}
   !insertmacro RemoveIfUnchanged heliora.exe
   !insertmacro RemoveIfUnchanged heliora-pictures.exe
   !insertmacro RemoveIfUnchanged README.txt
+  !insertmacro RemoveIfUnchanged LICENSE.txt
+  !insertmacro RemoveIfUnchanged THIRD-PARTY.txt
   !insertmacro RemoveIfUnchanged Sun.bmp
   !insertmacro RemoveIfUnchanged Mercury.bmp
   !insertmacro RemoveIfUnchanged Venus.bmp
@@ -233,13 +295,21 @@ Section "Uninstall"
   !insertmacro RemoveIfUnchanged Uranus.bmp
   !insertmacro RemoveIfUnchanged Neptune.bmp
   !insertmacro RemoveIfUnchanged pluto.bmp
+  Delete "$SMPROGRAMS\Heliora.lnk"
+  ; What could not be removed stays recorded, so that Setup knows it again
+  ; and this uninstaller can be run again to finish.
+  ${If} $unremoved > 0
+    MessageBox MB_OK|MB_ICONEXCLAMATION "Heliora could not remove $unremoved of its files from $INSTDIR: they are in use. Close Heliora and uninstall it again; until then its uninstaller stays." /SD IDOK
+    SetErrorLevel 2
+    Return
+  ${EndIf}
   Delete "${RECORD}"
   Delete "$INSTDIR\uninstall.exe"
-  Delete "$SMPROGRAMS\Heliora.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Never /r: whatever else the user keeps there stays, and so does the folder.
   RMDir "$INSTDIR"
-  IfFileExists "$INSTDIR\*.*" 0 +3
+  ${If} ${FileExists} "$INSTDIR\*.*"
     DetailPrint "Kept $INSTDIR: it holds files that Heliora did not install or that were changed."
     MessageBox MB_OK|MB_ICONINFORMATION "Heliora is removed. The folder $INSTDIR was kept: it holds files that Heliora did not install, or pictures changed since." /SD IDOK
+  ${EndIf}
 SectionEnd

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 typedef struct PlatInstance_* InstanceHandle;
 typedef struct PlatWindow_* WindowHandle;
@@ -297,17 +298,29 @@ bool PlatCloseFileMapping(FileMappingHandle mapping);
 bool PlatCloseFile(FileHandle file);
 // Replaces the file `path` finally names (a link is followed and stays a
 // link) with `length` bytes, never rewriting it in place: they are written to
-// a new file beside it, made only where no file has that name and readable by
-// its owner alone until it has the old file's permission bits, which it gets
-// before its first byte; flushed to the disk, then renamed over the old one,
-// and the folder is flushed where the file system can (a crash before the
-// rename reaches the disk leaves the old file, never part of the new one). A
-// reader that has the old file open keeps reading it whole. Only a regular
-// file that may be written is replaced (or a new one made); refused, and left
-// as they are: a folder (errno EISDIR), a device, a pipe or a socket (EINVAL;
-// on Windows the device names such as NUL and CON too), a read-only file
-// (EACCES; on POSIX one whose bits let no one write it, whoever runs the
-// tool) and a loop of links (ELOOP). False on failure, with errno saying why,
-// nothing new left behind and the old file as it was (only the real backends
-// have it: the picture tool writes files).
-bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length);
+// a new file beside it (in the same folder, under a short name when the
+// file's own name leaves no room for a suffix), made only where no file has
+// that name and readable by its owner alone until it has the old file's
+// permission bits, which it gets before its first byte; flushed to the disk,
+// then renamed over the old one, and the folder is flushed where the file
+// system can (a crash before the rename reaches the disk leaves the old file,
+// never part of the new one). A reader that has the old file open keeps
+// reading it whole. Only a regular file that the user running the program
+// may write is replaced (or a new one made); anything else is refused, and
+// left as it is, with nothing new left behind. kFailed puts the system's own
+// words for the failure in `why` (a file the user may not write, a folder
+// that cannot be written, a full disk ...).
+enum class ReplaceResult {
+    kReplaced,
+    kFailed,
+    kFolder,
+    kLinkLoop,  // the links go on past 40 hops
+    // A device, a pipe or a socket (on Windows the device names such as NUL
+    // and CON too).
+    kNotRegularFile,
+    // One whose bits let no one write it (even root is refused), or that has
+    // the read-only attribute.
+    kReadOnly,
+};
+ReplaceResult PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length,
+                              std::string* why);

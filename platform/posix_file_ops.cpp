@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/posix_files.h"
@@ -41,8 +42,8 @@ bool PlatCloseFile(FileHandle file) { return posix_files::Close(file); }
 namespace {
 
 // The file a path finally names: each symbolic link on the way is followed
-// (a link to a file not there yet names that file). False, with ELOOP, when
-// the links go on past 40 hops, as the kernel counts them: a loop.
+// (a link to a file not there yet names that file). False when the links go
+// on past 40 hops, as the kernel counts them: a loop.
 bool FinalFile(const char* path, std::string* final) {
     constexpr int kMaxLinks = 40;
     std::string target = path;
@@ -58,7 +59,6 @@ bool FinalFile(const char* path, std::string* final) {
         if (next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
         target = next;
     }
-    errno = ELOOP;
     return false;
 }
 
@@ -86,40 +86,51 @@ void FlushFolderOf(const std::string& file) {
 
 }  // namespace
 
-bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length) {
-    if (path == nullptr || *path == '\0') {
-        errno = ENOENT;
-        return false;
-    }
+ReplaceResult PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length,
+                              std::string* why) {
+    const auto failed = [why](int error) {
+        *why = strerror(error);
+        return ReplaceResult::kFailed;
+    };
+    if (path == nullptr || *path == '\0') return failed(ENOENT);
     std::string target;
-    if (!FinalFile(path, &target)) return false;
+    if (!FinalFile(path, &target)) return ReplaceResult::kLinkLoop;
     // Only a regular file is replaced: renaming over a device node, a FIFO or
     // a socket would take it away from everyone who uses it. A file no one may
-    // write is left alone too, even by root, as Windows leaves a read-only one.
+    // write is left alone too, even by root, as Windows leaves a read-only
+    // one; and so is one the user running the tool may not write (access asks
+    // for the real user), though the folder would let them rename over it.
     struct stat old;
     const bool hadFile = ::lstat(target.c_str(), &old) == 0;
-    if (!hadFile && errno != ENOENT) return false;
-    if (hadFile && !S_ISREG(old.st_mode)) {
-        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
-        return false;
-    }
-    if (hadFile && (old.st_mode & 0222) == 0) {
-        errno = EACCES;
-        return false;
-    }
-    // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
-    // One that replaces a file is made for its owner alone and has the old
-    // file's bits before any byte is in it; a new one has 0666 less the umask.
+    if (!hadFile && errno != ENOENT) return failed(errno);
+    if (hadFile && S_ISDIR(old.st_mode)) return ReplaceResult::kFolder;
+    if (hadFile && !S_ISREG(old.st_mode)) return ReplaceResult::kNotRegularFile;
+    if (hadFile && (old.st_mode & 0222) == 0) return ReplaceResult::kReadOnly;
+    if (hadFile && ::access(target.c_str(), W_OK) != 0) return failed(errno);
+    // "<file>.part", or "<file>.part<N>" when that name is taken by any file;
+    // "heliora-pictures.part[N]" in the same folder when the file's name is
+    // too long for the suffix. One that replaces a file is made for its owner
+    // alone and has the old file's bits before any byte is in it; a new one
+    // has 0666 less the umask.
     constexpr int kTries = 100;
-    std::string temporary;
+    const size_t slash = target.rfind('/');
+    const std::string shortName =
+        (slash == std::string::npos ? std::string() : target.substr(0, slash + 1)) +
+        "heliora-pictures.part";
+    std::string stem = target + ".part", temporary;
     int descriptor = -1;
     for (int attempt = 0; attempt < kTries && descriptor < 0; ++attempt) {
-        temporary = target + ".part" + (attempt == 0 ? std::string() : std::to_string(attempt));
+        temporary = stem + (attempt == 0 ? std::string() : std::to_string(attempt));
         descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                             hadFile ? 0600 : 0666);
-        if (descriptor < 0 && errno != EEXIST) return false;
+        if (descriptor < 0 && errno == ENAMETOOLONG && stem != shortName) {
+            stem = shortName;
+            attempt = -1;
+        } else if (descriptor < 0 && errno != EEXIST) {
+            return failed(errno);
+        }
     }
-    if (descriptor < 0) return false;
+    if (descriptor < 0) return failed(EEXIST);
     bool ok = (!hadFile || ::fchmod(descriptor, old.st_mode & 0777) == 0) &&
               WriteAll(descriptor, bytes, length) && ::fsync(descriptor) == 0 &&
               ::rename(temporary.c_str(), target.c_str()) == 0;
@@ -129,7 +140,7 @@ bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length
         FlushFolderOf(target);
     }
     ::close(descriptor);
-    if (!ok) ::unlink(temporary.c_str());
-    errno = error;
-    return ok;
+    if (ok) return ReplaceResult::kReplaced;
+    ::unlink(temporary.c_str());
+    return failed(error);
 }

@@ -13,9 +13,9 @@
 #endif
 #include <windows.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <new>
+#include <string>
 
 namespace win32_text {
 
@@ -112,71 +112,76 @@ bool PlatCloseFile(FileHandle file) {
 
 namespace {
 
-// errno for a failed file operation, as the picture tool reports it.
-int ErrnoOf(DWORD error) {
-    switch (error) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-            return ENOENT;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-            return EACCES;
-        case ERROR_CANT_RESOLVE_FILENAME:  // a loop of links or junctions
-            return ELOOP;
-        case ERROR_INVALID_HANDLE:  // the console (CON), which opens only to read or write
-        case ERROR_INVALID_PARAMETER:
-            return EINVAL;
-        case ERROR_DISK_FULL:
-            return ENOSPC;
-        default:
-            return EIO;
-    }
+// The system's own words for `error`, without the closing full stop.
+std::string SystemText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string words = length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    LocalFree(text);
+    while (!words.empty() && (words.back() == '.' || words.back() == '\r' || words.back() == '\n' ||
+                              words.back() == ' '))
+        words.pop_back();
+    return words;
 }
 
 // The file a path finally names: an existing file is opened, following every
 // link, and asked for its own path; a path that names nothing yet is kept.
-// False, with errno set, for anything but a regular file that may be written:
-// a device (NUL, CON, COM1), a pipe, a folder (EISDIR), a read-only file
-// (EACCES) or a loop of links (ELOOP).
-bool FinalFile(const std::wstring& path, std::wstring* final) {
-    HANDLE existing =
-        CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+// False, with `refusal` set (kFailed with the system's `error`), for anything
+// but a regular file that may be written: a device (NUL, CON, COM1), a pipe,
+// a folder, a read-only file, a loop of links, or a file that cannot be
+// opened for writing (the user's rights, or a program that holds it open and
+// lets no one else write it).
+// A dangling link cannot be opened, so the new file replaces the link itself,
+// where Linux writes the file it names: following it would mean reading and
+// parsing its reparse point by hand.
+bool FinalFile(const std::wstring& path, std::wstring* final, ReplaceResult* refusal,
+               DWORD* error) {
+    *refusal = ReplaceResult::kFailed;
+    *final = path;
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE existing = CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (existing == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        *final = path;
-        if (error == ERROR_FILE_NOT_FOUND) return true;
-        errno = ErrnoOf(error);
+        *error = GetLastError();
+        if (*error == ERROR_FILE_NOT_FOUND) return true;
+        if (*error == ERROR_CANT_RESOLVE_FILENAME) *refusal = ReplaceResult::kLinkLoop;
+        // The console (CON) opens only to read or write.
+        if (*error == ERROR_INVALID_HANDLE || *error == ERROR_INVALID_PARAMETER)
+            *refusal = ReplaceResult::kNotRegularFile;
         return false;
     }
     BY_HANDLE_FILE_INFORMATION info;
-    int refusal = 0;
     if (GetFileType(existing) != FILE_TYPE_DISK || !GetFileInformationByHandle(existing, &info))
-        refusal = EINVAL;
+        *refusal = ReplaceResult::kNotRegularFile;
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        refusal = EISDIR;
+        *refusal = ReplaceResult::kFolder;
     else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-        refusal = EACCES;
+        *refusal = ReplaceResult::kReadOnly;
     std::wstring name(MAX_PATH, L'\0');
-    DWORD length = refusal != 0 ? 0
-                                : GetFinalPathNameByHandleW(existing, name.data(),
-                                                            static_cast<DWORD>(name.size()), 0);
+    DWORD length =
+        *refusal != ReplaceResult::kFailed
+            ? 0
+            : GetFinalPathNameByHandleW(existing, name.data(), static_cast<DWORD>(name.size()), 0);
     if (length >= name.size()) {
         name.resize(length);
         length =
             GetFinalPathNameByHandleW(existing, name.data(), static_cast<DWORD>(name.size()), 0);
     }
     CloseHandle(existing);
-    if (refusal != 0) {
-        errno = refusal;
-        return false;
-    }
-    if (length == 0 || length >= name.size()) {
-        *final = path;
-    } else {
+    if (*refusal != ReplaceResult::kFailed) return false;
+    if (length > 0 && length < name.size()) {
         name.resize(length);
         *final = name;
     }
+    HANDLE writable = CreateFileW(final->c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (writable == INVALID_HANDLE_VALUE) {
+        *error = GetLastError();
+        return false;
+    }
+    CloseHandle(writable);
     return true;
 }
 
@@ -208,34 +213,48 @@ bool WriteAll(HANDLE file, const unsigned char* bytes, size_t length) {
 
 }  // namespace
 
-bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length) {
+ReplaceResult PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length,
+                              std::string* why) {
     if (path == nullptr || *path == '\0') {
-        errno = ENOENT;
-        return false;
+        *why = SystemText(ERROR_FILE_NOT_FOUND);
+        return ReplaceResult::kFailed;
     }
     std::wstring target;
-    if (!FinalFile(win32_text::Wide(path), &target)) return false;
-    // "<file>.part", or "<file>.part<N>" when that name is taken by any file.
-    // The new file takes its folder's permissions, as the old one had.
+    ReplaceResult refusal;
+    DWORD error = ERROR_SUCCESS;
+    if (!FinalFile(win32_text::Wide(path), &target, &refusal, &error)) {
+        if (refusal == ReplaceResult::kFailed) *why = SystemText(error);
+        return refusal;
+    }
+    // "<file>.part", or "<file>.part<N>" when that name is taken by any file;
+    // "heliora-pictures.part[N]" in the same folder when the file's name is
+    // too long (255 UTF-16 units) for the suffix. The new file takes its
+    // folder's permissions, as the old one had.
     constexpr int kTries = 100;
+    constexpr size_t kMaxName = 255, kSuffix = 7;  // ".part" and two digits
+    const size_t slash = target.find_last_of(L"\\/");
+    const size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
+    const std::wstring stem = target.size() - nameStart + kSuffix <= kMaxName
+                                  ? target + L".part"
+                                  : target.substr(0, nameStart) + L"heliora-pictures.part";
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kTries && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = target + L".part" + (attempt == 0 ? std::wstring() : std::to_wstring(attempt));
+        temporary = stem + (attempt == 0 ? std::wstring() : std::to_wstring(attempt));
         file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+        error = file == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
         if (error != ERROR_SUCCESS && error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            errno = ErrnoOf(error);
-            return false;
+            *why = SystemText(error);
+            return ReplaceResult::kFailed;
         }
     }
     if (file == INVALID_HANDLE_VALUE) {
-        errno = EEXIST;
-        return false;
+        *why = SystemText(ERROR_FILE_EXISTS);
+        return ReplaceResult::kFailed;
     }
     bool ok = WriteAll(file, bytes, length) && FlushFileBuffers(file);
-    DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+    error = ok ? ERROR_SUCCESS : GetLastError();
     ok = CloseHandle(file) && ok;
     // The bytes are on the disk before the rename, and the rename is whole: the
     // name holds the old file or all of the new one. The move is a rename on
@@ -245,10 +264,10 @@ bool PlatReplaceFile(const char* path, const unsigned char* bytes, size_t length
     // writes its metadata back, and a crash before that finds the old file.
     if (ok && MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
         FlushFolderOf(target);
-        return true;
+        return ReplaceResult::kReplaced;
     }
     if (error == ERROR_SUCCESS) error = GetLastError();
     DeleteFileW(temporary.c_str());
-    errno = ErrnoOf(error);
-    return false;
+    *why = SystemText(error);
+    return ReplaceResult::kFailed;
 }

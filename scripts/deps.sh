@@ -11,13 +11,14 @@ set -euo pipefail
 export LC_ALL=C
 
 build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
-       libgtest-dev libbenchmark-dev libstb-dev)
+       libgtest-dev libbenchmark-dev libstb-dev librsvg2-bin)
 # Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
 # (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs. The
 # Earth's picture is made from xplanet-images' photographic map (the Windows
 # build takes its pictures from this one).
 run=(xfonts-base xfonts-baekmuk xplanet-images)
-test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace)
+test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace
+      lintian desktop-file-utils appstream man-db)
 
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build: installs what is missing, cross-builds heliora.exe and
 # heliora-pictures.exe with MinGW-w64, and writes build-windows/heliora-win64.zip
-# (the two programs, the eleven pictures beside heliora.exe, a README.txt), also
+# (the two programs, the eleven pictures beside heliora.exe, a README.txt, the
+# licence LICENSE.txt and the third parties' notices THIRD-PARTY.txt), also
 # unpacked into build-windows/heliora-win64/ for the tests, and the installer
 # build-windows/heliora-setup.exe of the same files (NSIS, packaging/heliora.nsi).
 # The pictures are made by the Linux picture tool, as for the Linux build (tree
@@ -27,8 +28,10 @@ cp build-windows/heliora.exe build-windows/heliora-pictures.exe "$stage/"
 for picture in Sun Mercury Venus earth Moon Mars Jupiter Saturn Uranus Neptune pluto; do
   cp "build/pictures/$picture.bmp" "$stage/"
 done
-# Windows users read it in Notepad: CR LF line ends.
+# Windows users read them in Notepad: CR LF line ends.
 sed 's/$/\r/' packaging/README-windows.txt >"$stage/README.txt"
+sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
+sed 's/$/\r/' packaging/THIRD-PARTY.txt >"$stage/THIRD-PARTY.txt"
 (cd build-windows/stage && zip -q -r -X ../heliora-win64.zip heliora-win64)
 rm -rf build-windows/stage
 unzip -q build-windows/heliora-win64.zip -d build-windows

@@ -40,10 +40,7 @@
 # Input (XTEST, to the window that has the focus)
 #   e2e_focus ID                  gives the window the keyboard focus
 #   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
-#   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up.
-#                                 The viewer acts on function keys between frames and
-#                                 a key-up clears the key, so a tap whose key-up comes
-#                                 before the next frame goes unseen: hold keys.
+#   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
 # Message boxes (a box is a window whose title is its caption)
 #   e2e_box_key CAPTION KEY [S]            focuses the box and presses KEY
@@ -618,9 +615,8 @@ e2e_back_from_box() {  # CAPTION [SECONDS]
 }
 
 # Waits until the picture in window ID changes: the loop draws. A new window is
-# shown before its textures are made, and a key held only while they are made
-# goes unseen, so a key for a new window waits for this. A viewer that ends
-# meanwhile is let go.
+# shown before its textures are made, so a key for a new window waits for this
+# to reach a window that is ready for it. A viewer that ends meanwhile is let go.
 e2e_wait_frame() {  # ID [SECONDS]
   local limit=${2:-15} before i
   before=$(e2e_picture_sum "$1")

@@ -40,7 +40,7 @@ e2e_log "start: $(fds) descriptors, VmRSS $(e2e_status_kb VmRSS) kB"
 start_seconds=$SECONDS
 for cycle in $(seq "$cycles"); do
   old=$window
-  e2e_hold_key "$window" F1 0.3
+  e2e_hold_key "$window" F1
   # The old window and its context go first, then the question is asked.
   timeout 10 bash -c "while xwininfo -id $old >/dev/null 2>&1; do sleep 0.05; done" ||
     e2e_fail "switch $cycle: F1 did not close window $old"

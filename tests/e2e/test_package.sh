@@ -5,6 +5,8 @@
 # coloured "Heliora" window without any box, and end with exit code 0 on its
 # close button. `cmake --install --prefix` must lay down the same files, and
 # the desktop entry must name the command and the pictures where each put them.
+# lintian finds no error and no warning in the package, the desktop entry and
+# AppStream data pass their validators, and both man pages render cleanly.
 source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
@@ -14,11 +16,14 @@ command -v dpkg-deb >/dev/null || e2e_fail "dpkg-deb is not installed"
 
 readonly FILES=(
   bin/heliora bin/heliora-pictures lib/heliora/heliora
-  share/applications/heliora.desktop share/icons/hicolor/scalable/apps/heliora.svg
+  share/applications/org.heliora.heliora.desktop share/metainfo/org.heliora.heliora.metainfo.xml
+  share/icons/hicolor/{scalable/apps/heliora.svg,{48x48,64x64,128x128}/apps/heliora.png}
+  share/man/man1/heliora.1.gz share/man/man1/heliora-pictures.1.gz
+  share/doc/heliora/changelog.gz share/doc/heliora/copyright
   "${E2E_PICTURES[@]/#/share/heliora/pictures/}")
-# What the programs are linked with, what SDL opens at run time, and the fonts.
+# What the programs are linked with and what SDL opens at run time.
 readonly DEPENDS=(libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libopengl0 libgl1 libglu1-mesa
-                  libgl1-mesa-dri xfonts-base xfonts-baekmuk)
+                  libgl1-mesa-dri)
 
 # ---- Build and read the package -----------------------------------------------------
 
@@ -43,6 +48,12 @@ read -r -a depends <<<"$(field Depends | tr -d ',')"
 for package in "${DEPENDS[@]}"; do
   [[ " ${depends[*]} " == *" $package "* ]] || e2e_fail "Depends lacks $package: $(field Depends)"
 done
+[ "$(field Recommends)" = "xfonts-base, xfonts-baekmuk" ] || e2e_fail "Recommends is \"$(field Recommends)\""
+# (The sanitized build's package is no release: lintian judges the real one.)
+if [ "$E2E_SANITIZED" != 1 ]; then
+  lintian --fail-on error,warning "$deb" >"$E2E_DIR/lintian.txt" 2>&1 ||
+    { cat "$E2E_DIR/lintian.txt" >&2; e2e_fail "lintian finds errors or warnings in the package"; }
+fi
 
 # Every file under /usr, with its mode; nothing else.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort -k3 >"$E2E_DIR/contents"
@@ -62,7 +73,13 @@ done
 root="$E2E_DIR/root"
 dpkg-deb -x "$deb" "$root" || e2e_fail "dpkg-deb -x failed"
 
-desktop="$root/usr/share/applications/heliora.desktop"
+desktop="$root/usr/share/applications/org.heliora.heliora.desktop"
+desktop-file-validate "$desktop" >&2 || e2e_fail "the desktop entry is not valid"
+appstreamcli validate --no-net --pedantic "$root"/usr/share/metainfo/*.xml >&2 || e2e_fail "the AppStream data is not valid"
+for page in "$root"/usr/share/man/man1/*; do
+  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || e2e_fail "$(basename "$page") renders with warnings: $warnings"
+done
 grep -qx 'Type=Application' "$desktop" && grep -qx 'Name=Heliora' "$desktop" &&
   grep -qx 'Icon=heliora' "$desktop" && grep -qx 'Exec=/usr/bin/heliora' "$desktop" &&
   grep -qx 'Path=/usr/share/heliora/pictures' "$desktop" ||
@@ -98,9 +115,9 @@ cmake --install "$build" --prefix "$prefix" >"$E2E_DIR/install.log" 2>&1 ||
   { cat "$E2E_DIR/install.log" >&2; e2e_fail "cmake --install failed"; }
 diff <(cd "$root/usr" && find . -type f | sort) <(cd "$prefix" && find . -type f | sort) >&2 ||
   e2e_fail "cmake --install puts other files than the package"
-grep -qx "Exec=$prefix/bin/heliora" "$prefix/share/applications/heliora.desktop" &&
-  grep -qx "Path=$prefix/share/heliora/pictures" "$prefix/share/applications/heliora.desktop" ||
-  e2e_fail "the installed desktop entry does not name $prefix: $(cat "$prefix/share/applications/heliora.desktop")"
+installed="$prefix/share/applications/org.heliora.heliora.desktop"
+grep -qx "Exec=$prefix/bin/heliora" "$installed" && grep -qx "Path=$prefix/share/heliora/pictures" "$installed" ||
+  e2e_fail "the installed desktop entry does not name $prefix: $(cat "$installed")"
 
 # ---- The unpacked viewer, started as the desktop would --------------------------------------
 

@@ -79,6 +79,7 @@ e2e_expect_exit 0 30
 e2e_start_viewer
 expect_heliora "second start"
 e2e_focus "$window"
+e2e_wait_frame "$window" 30  # see test_escape.sh: no late paint message after Esc
 e2e_key_down Escape
 e2e_expect_exit 27 30
 e2e_key_up Escape

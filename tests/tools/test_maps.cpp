@@ -197,10 +197,15 @@ TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
     }
     RgbPicture none;
     EXPECT_FALSE(DrawMap("Vulcan", &none));
+    // A map too small to halve measures as nothing, not as 0 / 0.
+    EXPECT_EQ(MeasureMap({1, 1, {255, 255, 255}}).mean.l, 0);
     // A crater whose circle reaches past the pole is drawn, over whole rows.
     Crater high{SpherePoint(80.6f * kDegree, 1), 2.6f * kDegree, 0.5f, 0, 1};
     CraterField field = SplatCraters({high}, 1024, 512);
     EXPECT_GT(*std::max_element(field.shade.begin(), field.shade.end()), 0.1f);
+    // One over the pole shades every column of the pole row.
+    field = SplatCraters({{SpherePoint(87 * kDegree, 1), 3 * kDegree, 0.5f, 0, 1}}, 1024, 512);
+    EXPECT_EQ(std::count(field.shade.begin(), field.shade.begin() + 1024, 0.0f), 0);
     // Rays, which reach far, leave the rows next to the poles alone.
     field = SplatCraters(ScatterCraters({2000, 2 * kDegree, 4 * kDegree, 0.5f, 250}, 7), 1024, 512);
     EXPECT_EQ(*std::max_element(field.bright.begin(), field.bright.begin() + 3 * 1024), 0);

@@ -9,6 +9,8 @@
 #include <functional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "tests/bmp_files.h"
 
 namespace {
@@ -457,19 +459,24 @@ TEST_F(ReaderFailures, BusErrorsNotOfAViewGoOnToTheActionBefore) {
                                  &length);
     };
     // The action before as the program set it (a sanitizer's own handler,
-    // which would exit instead, is replaced too), then one SIGBUS sent.
-    const auto send = [&mapView](void (*handler)(int), int flags) {
+    // which would exit instead, is replaced too), then one SIGBUS sent, by
+    // raise or by kill (whose si_code is 0).
+    const auto send = [&mapView](void (*handler)(int), int flags, bool byKill = false) {
         struct sigaction action = {};
         action.sa_handler = handler;
         action.sa_flags = flags;
         sigaction(SIGBUS, &action, nullptr);
         mapView();
-        std::raise(SIGBUS);
+        if (byKill)
+            kill(getpid(), SIGBUS);
+        else
+            std::raise(SIGBUS);
         std::_Exit(0);
     };
     for (int flags : {0, SA_SIGINFO}) {
         EXPECT_EXIT(send(SIG_DFL, flags), testing::KilledBySignal(SIGBUS), "") << flags;
         EXPECT_EXIT(send(SIG_IGN, flags), testing::ExitedWithCode(0), "") << flags;
+        EXPECT_EXIT(send(SIG_IGN, flags, true), testing::ExitedWithCode(0), "") << flags;
     }
 
     static volatile std::sig_atomic_t calls = 0;

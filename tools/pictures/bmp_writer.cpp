@@ -1,8 +1,6 @@
 // Writes 24-bit BMP files: 14-byte file header, 40-byte information header,
 // rows bottom first and padded to 4 bytes, pixels blue-green-red.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
@@ -24,20 +22,23 @@ void PutU32(std::vector<uint8_t>& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
-// Why a picture was not written, from the errno PlatReplaceFile leaves.
-const char* Reason(int error) {
-    switch (error) {
-        case EINVAL:
-            return "it is not a regular file (a device, a pipe or a socket)";
-        case EISDIR:
+// Why a picture was not written: a refusal in our words, any other failure
+// in the system's.
+const char* Reason(ReplaceResult result, const std::string& why) {
+    switch (result) {
+        case ReplaceResult::kFolder:
             return "it is a folder";
-        case ELOOP:
+        case ReplaceResult::kLinkLoop:
             return "a loop of symbolic links";
-        case EACCES:
-            return "permission denied (a read-only file is never replaced)";
-        default:
-            return strerror(error);
+        case ReplaceResult::kNotRegularFile:
+            return "it is not a regular file (a device, a pipe or a socket)";
+        case ReplaceResult::kReadOnly:
+            return "it is read-only, and a read-only file is never replaced";
+        case ReplaceResult::kReplaced:
+        case ReplaceResult::kFailed:
+            break;
     }
+    return why.c_str();
 }
 
 }  // namespace
@@ -77,7 +78,10 @@ bool WriteBmp24(const std::string& path, const RgbPicture& picture) {
     // Written beside the target and renamed over it, never rewritten in place:
     // a viewer that has the old picture mapped keeps reading it whole, and one
     // that opens it meanwhile finds the old picture or the new one.
-    if (PlatReplaceFile(path.c_str(), file.data(), file.size())) return true;
-    fprintf(stderr, "Cannot write %s: %s. Nothing was changed.\n", path.c_str(), Reason(errno));
+    std::string why;
+    const ReplaceResult result = PlatReplaceFile(path.c_str(), file.data(), file.size(), &why);
+    if (result == ReplaceResult::kReplaced) return true;
+    fprintf(stderr, "Cannot write %s: %s. Nothing was changed.\n", path.c_str(),
+            Reason(result, why));
     return false;
 }

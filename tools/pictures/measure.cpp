@@ -72,6 +72,7 @@ MapFigures MeasureMap(const RgbPicture& map) {
             n += 1;
         }
     }
+    if (n == 0) return figures;  // smaller than 2 x 2: nothing to measure
     figures.turbulence /= std::max(steps, 1.0);
     figures.mean = {sum[0] / n, sum[1] / n, sum[2] / n};
     figures.spread = std::sqrt(std::max(0.0, squares / n - figures.mean.l * figures.mean.l));
