@@ -15,8 +15,10 @@ build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev li
 # Message boxes draw with X core fonts on X11: Latin ones (xfonts-base) and
 # Hangul ones (Baekmuk); without the Latin ones ASCII is drawn with Korean
 # glyphs. On Wayland zenity draws them, with a Hangul font that fontconfig
-# knows (NanumGothic), and a libdecor plugin draws the window's title bar.
-run=(xfonts-base xfonts-baekmuk zenity fonts-nanum libdecor-0-plugin-1-cairo)
+# knows (NanumGothic), and a libdecor plugin draws the window's title bar. The
+# Earth's picture is made from xplanet-images' photographic map (the Windows
+# build takes its pictures from this one).
+run=(xfonts-base xfonts-baekmuk zenity fonts-nanum libdecor-0-plugin-1-cairo xplanet-images)
 test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace
       lintian desktop-file-utils appstream man-db)
 

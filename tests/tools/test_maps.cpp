@@ -170,6 +170,8 @@ TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
             EXPECT_TRUE(White(north) && White(south)) << "ice at both poles";
         } else if (body == "Mars") {
             EXPECT_TRUE(White(north) && White(south)) << "polar caps";
+            for (int y : {16, map.height - 9})
+                EXPECT_GT(RowSpread(map, y), 40) << "a cap all round";
         } else if (body == "Jupiter") {
             jupiterBands = s.bandContrast;
             double darkest = 255, lightest = 0;  // between latitudes 35 south and north
@@ -180,6 +182,7 @@ TEST(Maps, EveryBodyIsSeamlessSteadyAndInItsOwnColours) {
             }
             EXPECT_GT(lightest - darkest, 40) << "dark belts between light zones";
             EXPECT_GT(storm.r - storm.b, opposite.r - opposite.b + 40) << "the red storm";
+            EXPECT_GE(f.turbulence, 2.5) << "turbulent belts";
         } else if (body == "Saturn") {
             EXPECT_LT(s.bandContrast, 0.6 * jupiterBands) << "softer than Jupiter's bands";
         } else if (body == "Uranus") {

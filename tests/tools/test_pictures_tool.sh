@@ -81,14 +81,32 @@ expect_code 1 "decode missing" "$tool" decode "$work/none.bmp" "$work/none.ppm"
 [ "$(cat "$work/out")" = "Failed to open DIB file $work/none.bmp." ] || fail "decode missing text: $(cat "$work/out")"
 
 # The set-up's pictures script makes again, with a newer tool, the pictures it
-# made itself and that are still as made; a picture the user put there stays.
-printf '#!/bin/sh\necho "old $2" >"$3"\n' >"$work/old-tool" && chmod +x "$work/old-tool"
-printf '#!/bin/sh\necho "new $2" >"$3"\n' >"$work/new-tool" && chmod +x "$work/new-tool"
-bash "$(dirname "$0")/../../scripts/pictures.sh" "$work/old-tool" "$work/made"
+# made itself and that are still as made; a picture the user put there, or
+# converted from a folder of their own, stays. The Earth is imported from its
+# photographic map while that is there, again when it changes, else drawn.
+for version in old new; do
+  printf '#!/bin/sh\necho "%s $2" >"$3"\n[ ! -f "$2" ] || cat "$2" >>"$3"\n' $version >"$work/$version-tool"
+  chmod +x "$work/$version-tool"
+done
+pictures() {  # tool [earth map]: runs the script on $work/made
+  HELIORA_EARTH_MAP=${2:-$work/none} bash "$(dirname "$0")/../../scripts/pictures.sh" "$work/$1-tool" "$work/made"
+}
+made() { tr '\n' ' ' <"$work/made/$1"; }
+mkdir "$work/mine" && echo "pluto of mine" >"$work/mine/pluto.jpg"
+HELIORA_MAPS=$work/mine pictures old
 echo "the user's own" >"$work/made/Mars.bmp"
-bash "$(dirname "$0")/../../scripts/pictures.sh" "$work/new-tool" "$work/made"
-[ "$(cat "$work/made/Sun.bmp") / $(cat "$work/made/Mars.bmp")" = "new Sun / the user's own" ] ||
-  fail "pictures script: Sun.bmp $(cat "$work/made/Sun.bmp"), Mars.bmp $(cat "$work/made/Mars.bmp")"
+echo "photograph 1" >"$work/earth.jpg"
+pictures new "$work/earth.jpg"
+[ "$(made Sun.bmp)/$(made Mars.bmp)/$(made pluto.bmp)" = "new Sun /the user's own /old $work/mine/pluto.jpg pluto of mine " ] ||
+  fail "pictures script: Sun.bmp $(made Sun.bmp), Mars.bmp $(made Mars.bmp), pluto.bmp $(made pluto.bmp)"
+earth=$(made earth.bmp)
+echo "photograph 2" >"$work/earth.jpg"
+pictures new "$work/earth.jpg"
+earth+=/$(made earth.bmp)
+pictures new
+earth+=/$(made earth.bmp)
+[ "$earth" = "new $work/earth.jpg photograph 1 /new $work/earth.jpg photograph 2 /new Earth " ] ||
+  fail "pictures script, the Earth: $earth"
 
 [ "$failures" -eq 0 ] && echo "picture tool: all checks passed"
 [ "$failures" -eq 0 ]

@@ -159,6 +159,10 @@ void DrawMars(RgbPicture& map) {
     std::vector<Vec3> summits;
     for (const Shield& shield : kShields)
         summits.push_back(SpherePoint(shield.lat * kDegree, shield.lon * kDegree));
+    const Vec3 northCap = SpherePoint(87 * kDegree, 40 * kDegree),
+               southCap = SpherePoint(-87.5f * kDegree, 310 * kDegree);
+    const Vec3 capEast = Cross(Vec3{0, 1, 0}, northCap) * (1 / std::cos(87 * kDegree)),
+               capNorth = Cross(northCap, capEast);
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = ScaledWarp(grid, 1.6f, 0.5f, 2, 81);
     Paint(map, grid, [&](const Place& at) {
@@ -189,9 +193,22 @@ void DrawMars(RgbPicture& map) {
             colour = Mix(colour, Rgb{150, 98, 72}, 0.4f * (1 - SmoothStep(0.6f, 1.2f, r)));
         }
         colour = Shaded(colour, shade);
-        float edge = std::fabs(lat) > 70 ? 2.5f * Fbm(at.p * 6, 3, 85) : 0;
-        float cap = SmoothStep(78, 81, lat + edge) + SmoothStep(-83, -86, lat + edge);
-        return Mix(colour, Rgb{225, 222, 215}, Clamp01(cap));
+        if (std::fabs(lat) < 70) return colour;
+        // The polar caps, each off the pole, with a ragged edge fading out
+        // over a degree or two: the northern reaches about 10 degrees from its
+        // centre, the southern about 6.
+        bool north = lat > 0;
+        float away = Length(at.p - (north ? northCap : southCap)) / kDegree;
+        float edge = (north ? 10.0f : 6.0f) + (north ? 4.0f : 2.5f) * Fbm(at.p * 14, 4, 85);
+        float ice = SmoothStep(edge + 2, edge - 2, away);
+        // Dark troughs spiral out from the northern cap's centre.
+        if (north && ice > 0) {
+            Vec3 offset = at.p - northCap;
+            float turn = std::atan2(Dot(offset, capEast), Dot(offset, capNorth)) + away * 0.3f +
+                         0.8f * Fbm(at.p * 20, 2, 86);
+            ice *= 1 - 0.3f * SmoothStep(0.4f, 0.9f, std::sin(3 * turn)) * SmoothStep(3, 6, away);
+        }
+        return Mix(colour, Rgb{225, 222, 215}, ice);
     });
 }
 
@@ -334,6 +351,7 @@ struct GiantStyle {
     float warp;        // how turbulent (marbled) the flow is
     float polar;       // latitude (degrees) beyond which bands give way to mottled cloud
     uint32_t seed;
+    float eddies = 0;  // degrees the band edges curl in small swirling eddies
 };
 
 Rgb BandColour(const GiantStyle& style, float lat) {
@@ -379,6 +397,12 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
     MapGrid grid = MakeGrid(map.width, map.height);
     WarpGrid warp = MakeWarpGrid(
         grid, [&](const Place& at) { return stretch(at.p); }, style.warp, 2, style.seed);
+    // The eddies' own, finer and more strongly turned flow.
+    auto eddying = [&](Vec3 p) { return stretch(p) * 3.5f; };
+    WarpGrid eddyWarp;
+    if (style.eddies > 0)
+        eddyWarp = MakeWarpGrid(
+            grid, [&](const Place& at) { return eddying(at.p); }, 1.2f, 2, style.seed + 50);
     Paint(map, grid, [&](const Place& at) {
         const Storm* storm = nullptr;
         float e = 3;
@@ -388,6 +412,9 @@ void DrawGiant(RgbPicture& map, const GiantStyle& style, const std::vector<Storm
                                   : stretch(p) + WarpAt(warp, grid, at);
         float wander = Fbm(q, 4, style.seed + 10);
         float lat = Degrees(std::asin(std::clamp(p.y, -1.0f, 1.0f))) + style.turbulence * wander;
+        // Within a band the colour is even: the eddies show along its edges.
+        if (style.eddies > 0)
+            lat += style.eddies * Fbm(eddying(p) + WarpAt(eddyWarp, grid, at), 4, style.seed + 51);
         Rgb colour = BandColour(style, lat);
         float fine = Fbm(Vec3{q.x * 3, q.y * 2, q.z * 3}, 3, style.seed + 20);
         colour = Scale(colour, 1 + style.streaks * fine);
@@ -428,7 +455,54 @@ void DrawJupiter(RgbPicture& map) {
                                  {-41, 120, 3, 2, 1.5f, {240, 236, 226}, 0.85f},
                                  {-33, 40, 3, 2, 1.5f, {244, 240, 230}, 0.85f},
                                  {41, 320, 2.5f, 1.8f, 1.2f, {238, 232, 220}, 0.8f}};
-    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.12f, 0.8f, 55, 41}, storms);
+    DrawGiant(map, {kBands, std::size(kBands), 1.2f, 3.5f, 5, 0.12f, 0.8f, 55, 41, 3.5f}, storms);
+    // Festoons: dark blue-grey plumes rooted in the southern edge of the north
+    // equatorial belt, trailing south and west into the zone; and small light
+    // ovals along the edges of the belts.
+    Random random{0x7A9};
+    std::vector<float> festoons;  // longitudes of their roots, degrees
+    for (int i = 0; i < 13; ++i) festoons.push_back(i * 360.0f / 13 + random.Range(-9, 9));
+    struct Oval {
+        float lat, lon, width, height;  // degrees
+    };
+    std::vector<Oval> ovals;
+    for (float edge : {-41.0f, -38.0f, -29.0f, -19.5f, 19.5f, 24.5f, 31.0f, 36.5f}) {
+        for (int i = 0; i < 4; ++i) {
+            float width = random.Range(1.3f, 2.6f);
+            float lon = random.Range(0, 360);
+            if (std::fabs(lon - 200) < 25 && edge > -30 && edge < -15)
+                lon += 60;  // not on the red storm
+            ovals.push_back(
+                {edge + random.Range(-1, 1), lon, width, width * random.Range(0.6f, 0.8f)});
+        }
+    }
+    MapGrid grid = MakeGrid(map.width, map.height);
+    Overlay(map, grid, [&](const Place& at, float* weight) {
+        float lat = Degrees(at.lat);
+        if (lat > 0 && lat < 11) {
+            float t = (11 - lat) / 10;  // 0 in the belt, 1 at the plumes' tips
+            float wiggle = 2.5f * Fbm(at.p * 14, 3, 46);
+            float dark = 0;
+            for (float root : festoons) {
+                float off = Degrees(LonDelta(at.lon, (root - 20 * t * t) * kDegree)) + wiggle;
+                float width = 3.2f * (1 - 0.5f * t);
+                dark += std::exp(-off * off / (width * width));
+            }
+            *weight = 0.7f * Clamp01(dark) * SmoothStep(0, 0.2f, t) * (1 - SmoothStep(0.65f, 1, t));
+            return Rgb{110, 110, 118};
+        }
+        for (const Oval& oval : ovals) {
+            float dy = (lat - oval.lat) / oval.height;
+            if (std::fabs(dy) > 1.6f) continue;
+            float dx =
+                Degrees(LonDelta(at.lon, oval.lon * kDegree)) * std::cos(at.lat) / oval.width;
+            float e = std::sqrt(dx * dx + dy * dy);
+            if (e > 1.6f) continue;
+            *weight = 0.85f * (1 - SmoothStep(0.7f, 1.05f, e));
+            return Rgb{238, 234, 224};
+        }
+        return Rgb{};
+    });
 }
 
 void DrawSaturn(RgbPicture& map) {
@@ -471,25 +545,18 @@ void DrawNeptune(RgbPicture& map) {
     }
     MapGrid grid = MakeGrid(map.width, map.height);
     float pixel = 180.0f / map.height;  // degrees
-    ForEachRow(map.height, [&](int32_t y) {
-        for (int32_t x = 0; x < map.width; ++x) {
-            Place at = PlaceOf(grid, x, y);
-            float lat = Degrees(at.lat), white = 0;
-            for (const Streak& streak : streaks) {
-                if (std::fabs(lat - streak.lat) > 4) continue;
-                float along = Degrees(LonDelta(at.lon, streak.lon * kDegree)) / streak.length;
-                if (std::fabs(along) > 1) continue;
-                float across =
-                    (lat - streak.lat - 1.5f * along * along) / std::max(streak.width, pixel);
-                white +=
-                    std::exp(-across * across) * (1 - SmoothStep(0.4f, 1.0f, std::fabs(along)));
-            }
-            if (white < 0.01f) continue;
-            white = Clamp01(white * (0.6f + 0.6f * Fbm(at.p * 20, 2, 45)));
-            uint8_t* out = map.pixels.data() + 3 * (static_cast<size_t>(y) * map.width + x);
-            for (int c = 0; c < 3; ++c)
-                out[c] = static_cast<uint8_t>(std::lround(out[c] + (240 - out[c]) * white));
+    Overlay(map, grid, [&](const Place& at, float* weight) {
+        float lat = Degrees(at.lat), white = 0;
+        for (const Streak& streak : streaks) {
+            if (std::fabs(lat - streak.lat) > 4) continue;
+            float along = Degrees(LonDelta(at.lon, streak.lon * kDegree)) / streak.length;
+            if (std::fabs(along) > 1) continue;
+            float across =
+                (lat - streak.lat - 1.5f * along * along) / std::max(streak.width, pixel);
+            white += std::exp(-across * across) * (1 - SmoothStep(0.4f, 1.0f, std::fabs(along)));
         }
+        if (white >= 0.01f) *weight = Clamp01(white * (0.6f + 0.6f * Fbm(at.p * 20, 2, 45)));
+        return Rgb{240, 240, 240};
     });
 }
 

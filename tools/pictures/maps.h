@@ -127,6 +127,23 @@ void Paint(RgbPicture& picture, const MapGrid& grid, ColourFunction&& colour) {
     });
 }
 
+// Blends over a picture, at every pixel, the colour cover(place, &weight)
+// gives, by the weight it sets (0, or not set, leaves the pixel as it is).
+template <typename CoverFunction>
+void Overlay(RgbPicture& picture, const MapGrid& grid, CoverFunction&& cover) {
+    ForEachRow(picture.height, [&](int32_t y) {
+        uint8_t* out = picture.pixels.data() + 3 * static_cast<size_t>(y) * picture.width;
+        for (int32_t x = 0; x < picture.width; ++x, out += 3) {
+            float weight = 0;
+            Rgb c = cover(PlaceOf(grid, x, y), &weight);
+            if (weight <= 0) continue;
+            out[0] = static_cast<uint8_t>(std::lround(out[0] + (c.r - out[0]) * weight));
+            out[1] = static_cast<uint8_t>(std::lround(out[1] + (c.g - out[1]) * weight));
+            out[2] = static_cast<uint8_t>(std::lround(out[2] + (c.b - out[2]) * weight));
+        }
+    });
+}
+
 // The fixed light the relief is shaded against: from the west-north-west,
 // along the ground, as a tangent direction at the place.
 inline Vec3 LightAlong(const Place& at) { return at.east * -0.8f + at.north * 0.6f; }
@@ -174,9 +191,10 @@ Lab LabOf(double r, double g, double b);  // from sRGB, 0 to 255 each
 uint32_t HexOf(Lab lab);                  // back to sRGB as 0xRRGGBB
 
 // A map measured at half size: its mean in L*a*b*, the spread (standard
-// deviation) of its lightness and its mean chroma C*.
+// deviation) of its lightness, its mean chroma C* and its turbulence: the mean
+// change of grey level (0 to 255, luma weights) from one column to the next.
 struct MapFigures {
     Lab mean;
-    double spread = 0, chroma = 0;
+    double spread = 0, chroma = 0, turbulence = 0;
 };
 MapFigures MeasureMap(const RgbPicture& map);

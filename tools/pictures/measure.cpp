@@ -48,6 +48,7 @@ uint32_t HexOf(Lab lab) {
 MapFigures MeasureMap(const RgbPicture& map) {
     MapFigures figures;
     double n = 0, sum[3] = {0, 0, 0}, squares = 0;
+    double steps = 0, previous = 0;
     for (int32_t y = 0; y + 1 < map.height; y += 2) {
         for (int32_t x = 0; x + 1 < map.width; x += 2) {
             double c[3] = {0, 0, 0};
@@ -62,10 +63,17 @@ MapFigures MeasureMap(const RgbPicture& map) {
             sum[2] += lab.b;
             squares += lab.l * lab.l;
             figures.chroma += std::hypot(lab.a, lab.b);
+            double grey = 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2];
+            if (x > 0) {
+                figures.turbulence += std::fabs(grey - previous);
+                steps += 1;
+            }
+            previous = grey;
             n += 1;
         }
     }
     if (n == 0) return figures;  // smaller than 2 x 2: nothing to measure
+    figures.turbulence /= std::max(steps, 1.0);
     figures.mean = {sum[0] / n, sum[1] / n, sum[2] / n};
     figures.spread = std::sqrt(std::max(0.0, squares / n - figures.mean.l * figures.mean.l));
     figures.chroma /= n;
@@ -77,7 +85,7 @@ int MeasureCommand(std::vector<std::string> bodies) {
         bodies = {"Sun",     "Mercury", "Venus",  "Earth",   "Moon", "Mars",
                   "Jupiter", "Saturn",  "Uranus", "Neptune", "Pluto"};
     }
-    printf("%-8s  %-7s  %5s  %6s  %5s\n", "map", "mean", "L*", "spread", "C*");
+    printf("%-8s  %-7s  %5s  %6s  %5s  %10s\n", "map", "mean", "L*", "spread", "C*", "turbulence");
     for (const std::string& body : bodies) {
         RgbPicture map;
         if (!DrawMap(body, &map)) {
@@ -85,8 +93,8 @@ int MeasureCommand(std::vector<std::string> bodies) {
             return kExitUsage;
         }
         MapFigures f = MeasureMap(map);
-        printf("%-8s  #%06x  %5.1f  %6.1f  %5.1f\n", body.c_str(), HexOf(f.mean), f.mean.l,
-               f.spread, f.chroma);
+        printf("%-8s  #%06x  %5.1f  %6.1f  %5.1f  %10.2f\n", body.c_str(), HexOf(f.mean), f.mean.l,
+               f.spread, f.chroma, f.turbulence);
     }
     return kExitSuccess;
 }
