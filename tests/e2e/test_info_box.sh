@@ -64,7 +64,7 @@ e2e_expect_exit 0
 # same places: the glyphs above must not look like them. (Wine draws with its
 # own fonts, not the server's: empty boxes for missing glyphs, which look alike.)
 [ "$E2E_WINE" = 0 ] || e2e_pass "the Sun's box shows Hangul under a C locale; an empty click opens none"
-e2e_stop_process "$E2E_XVFB_PID"
+e2e_stop_display
 E2E_FONTS=latin e2e_start_xvfb
 e2e_start_viewer
 e2e_wait_window Heliora

@@ -35,7 +35,7 @@ e2e_log "running: $frames frames, $running_ms ms of processor time in $SPAN s"
   e2e_fail "running: $frames frames in $SPAN s, expected one per display refresh (at most 75 a second)"
 
 e2e_focus "$window"
-xdotool key space
+e2e_key space
 px_wait_still "$window" "$(png paused)"
 read -r paused_ms frames <<<"$(cost)"
 e2e_log "paused: $frames frames, $paused_ms ms of processor time in $SPAN s"
@@ -46,7 +46,7 @@ shot paused-later
 
 # Another window over the scene, then gone: what it hid is drawn again. (The
 # pointer stays off it: coming back into the scene it would be a message.)
-xdotool mousemove 1000 700
+e2e_move_pointer 1000 700
 xmessage -geometry 300x200+250+200 -title Cover "over the scene" &
 cover=$!
 e2e_wait_window Cover
@@ -79,7 +79,7 @@ shot reopened-later
 [ "$(px_diff "$(png paused)" "$(png reopened-later)")" -eq 0 ] || e2e_fail "the new window's picture moved while paused"
 
 e2e_focus "$window"
-xdotool key space
+e2e_key space
 px_wait_change "$window" "$(png paused)" "$(png resumed)" "" 5
 e2e_close "$window"
 e2e_expect_exit 0 30
