@@ -14,7 +14,8 @@
 #   e2e_start_xvfb [WxHxD]        private Xvfb on a free display (default 1024x768x24);
 #                                 exports DISPLAY. With E2E_FONTS=latin its font path
 #                                 has no Hangul fonts: boxes then draw Korean text
-#                                 with Latin stand-ins (a reference for Hangul checks)
+#                                 with Latin stand-ins (a reference for Hangul checks;
+#                                 under Wayland fontconfig offers the boxes no Korean font)
 #   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory (named
 #                                 $E2E_RUN_DIR, default run) that holds
 #                                 the eleven pictures, less those named; sets
@@ -101,8 +102,8 @@
 # the viewer and its boxes (zenity) run natively. Input comes from wlinput
 # (tests/e2e/wlinput.c: a virtual pointer and keyboard), windows and their
 # geometry from `swaymsg -t get_tree` (ids are sway's container ids), pictures
-# from grim. A client cannot read the cursor: e2e_cursor_over compares grim's
-# pictures with and without it over the window's empty top-left corner.
+# from grim. The viewer runs with WAYLAND_DEBUG=client: e2e_cursor_over reads
+# the cursor it last set from that trace in viewer.err.
 #
 # Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
 # xclose and xcursor are taken from there when present, else made here).
@@ -147,7 +148,7 @@ e2e_fail() {
     e2e_grab "$E2E_DIR/failure.png" 2>/dev/null &&
       echo "screen at failure: $E2E_DIR/failure.png" >&2
   fi
-  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; grep -v ':trace:wgl:' "$E2E_DIR/viewer.err" >&2; }
+  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; grep -Ev ':trace:wgl:|^\[ *[0-9.]+\] ' "$E2E_DIR/viewer.err" >&2; }
   exit 1
 }
 
@@ -240,6 +241,7 @@ e2e_stop_display() {
   fi
   e2e_stop_process "$E2E_XVFB_PID"
   E2E_XVFB_PID=""
+  unset WAYLAND_DISPLAY SWAYSOCK  # a new sway would take them for its own
 }
 
 # ---- Wayland: a headless sway ---------------------------------------------------
@@ -266,9 +268,18 @@ e2e_start_sway() {  # WIDTHxHEIGHT
   [ -n "$socket" ] || e2e_fail "sway gave no socket within 10 s"
   unset DISPLAY
   export WAYLAND_DISPLAY=$socket SWAYSOCK
+  if [ "${E2E_FONTS:-}" = latin ]; then  # the boxes' GTK then has no font for Korean
+    printf '%s\n' '<?xml version="1.0"?><fontconfig><include>/etc/fonts/fonts.conf</include>' \
+      '<selectfont><rejectfont><pattern><patelt name="lang"><string>ko</string></patelt></pattern></rejectfont></selectfont></fontconfig>' \
+      >"$XDG_RUNTIME_DIR/fonts.conf"
+    export FONTCONFIG_FILE=$XDG_RUNTIME_DIR/fonts.conf
+  else
+    unset FONTCONFIG_FILE
+  fi
   SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*)
   [ "$(e2e_screen_size)" = "${size/x/ }" ] || e2e_fail "sway's output is $(e2e_screen_size), not $size"
   e2e_helper wlinput -lwayland-client -lxkbcommon
+  rm -f "$E2E_DIR/input" "$E2E_DIR/input-replies"
   mkfifo "$E2E_DIR/input" "$E2E_DIR/input-replies"
   "$E2E_HELPER" "${size%x*}" "${size#*x}" <"$E2E_DIR/input" >"$E2E_DIR/input-replies" 2>>"$E2E_DIR/sway.log" &
   E2E_INPUT_PID=$!
@@ -386,6 +397,8 @@ e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
     e2e_log "Windows viewer started under Wine (pid $E2E_VIEWER_PID) in $workdir"
     return 0
   fi
+  # Under Wayland the viewer traces its requests (e2e_cursor_over reads them).
+  [ "$E2E_WAYLAND" = 0 ] || E2E_VIEWER_ENV+=(WAYLAND_DEBUG=client)
   (cd "$workdir" &&
     exec env "${E2E_VIEWER_ENV[@]}" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
   E2E_VIEWER_PID=$!
@@ -622,12 +635,13 @@ e2e_close() {  # ID
 # Moves the pointer to the window's centre and prints "shown" or "hidden".
 e2e_cursor_over() {  # ID
   local x y width height
-  if [ "$E2E_WAYLAND" = 1 ]; then
+  if [ "$E2E_WAYLAND" = 1 ]; then  # the last cursor the viewer set: none is hidden
     read -r x y width height <<<"$(e2e_geometry "$1")"
-    e2e_input move $((x + 8)) $((y + 8))
+    e2e_input move $((x + 1)) $((y + 1))
+    e2e_input move $((x + width / 2)) $((y + height / 2))
     sleep 0.3
-    [ "$(grim -c -g "$x,$y 40x40" -t ppm - | md5sum)" != "$(grim -g "$x,$y 40x40" -t ppm - | md5sum)" ] &&
-      echo shown || echo hidden
+    grep -E 'wl_pointer#[0-9]+\.set_cursor\(' "$E2E_DIR/viewer.err" | tail -n1 | grep -q ', nil, ' &&
+      echo hidden || echo shown
     return 0
   fi
   e2e_helper xcursor -lX11 -lXfixes
@@ -652,9 +666,15 @@ e2e_focus() {  # ID
     return 0
   fi
   if [ "$E2E_WAYLAND" = 1 ]; then
+    local i
     swaymsg "[con_id=$1] focus" >/dev/null || e2e_fail "could not focus window $1"
-    # sway drops the first keys the window gets from wlinput: a Shift tap spends them.
-    e2e_key_down Shift_L && e2e_key_up Shift_L
+    for i in $(seq 50); do
+      [ "$(swaymsg -t get_tree | jq ".. | objects | select(.id? == $1) | .focused")" = true ] && break
+      sleep "$E2E_POLL"
+    done
+    # The first keys that a newly focused window would get from wlinput go
+    # nowhere while sway hands it the keyboard: a Shift tap spends them.
+    e2e_key_down Shift_L && e2e_key_up Shift_L && sleep 0.3
     return 0
   fi
   # --sync waits for the focus to arrive; timeout guards against a window that never takes it
@@ -699,7 +719,10 @@ e2e_hold_key() {  # ID KEY [SECONDS]
 e2e_pointer_to() {  # ID X Y
   local wx wy X Y SCREEN WINDOW
   read -r wx wy _ <<<"$(e2e_geometry "$1")" || return 1
-  [ "$E2E_WAYLAND" = 0 ] || { e2e_input move $((wx + $2)) $((wy + $3)); return 0; }
+  if [ "$E2E_WAYLAND" = 1 ]; then  # a button at once after the pointer enters goes unseen
+    e2e_input move $((wx + $2)) $((wy + $3)) && sleep 0.2
+    return 0
+  fi
   eval "$(xdotool getmouselocation --shell)"
   [ "$X,$Y" = "$((wx + $2)),$((wy + $3))" ] && return 0
   timeout 5 xdotool mousemove --window "$1" --sync "$2" "$3"

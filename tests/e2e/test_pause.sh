@@ -46,6 +46,8 @@ shot paused-later
 
 # Another window over the scene, then gone: what it hid is drawn again. (The
 # pointer stays off it: coming back into the scene it would be a message.)
+# A Wayland compositor keeps each window's picture: nothing is drawn again.
+[ "$E2E_WAYLAND" = 1 ] || {
 e2e_move_pointer 1000 700
 xmessage -geometry 300x200+250+200 -title Cover "over the scene" &
 cover=$!
@@ -55,6 +57,7 @@ shot covered
 kill "$cover"
 e2e_wait_no_window Cover
 px_wait_equal "$window" "$(png paused)" "$(png uncovered)" "" 5
+}
 
 e2e_hold_key "$window" F4
 px_wait_change "$window" "$(png paused)" "$(png outlines)" $PX_SUN_TOP 5
@@ -69,7 +72,8 @@ e2e_hold_key "$window" F4
 px_wait_equal "$window" "$(png paused)" "$(png filled-again)" "" 5
 
 e2e_hold_key "$window" F1
-E2E_ANIMATING=0 e2e_answer_box Orbisca Return  # no new frame comes while paused
+# A Wayland window goes full screen at any screen size: no question.
+[ "$E2E_WAYLAND" = 1 ] || E2E_ANIMATING=0 e2e_answer_box Orbisca Return  # no new frame comes while paused
 e2e_wait_window Heliora
 [ "$E2E_WINDOW" != "$window" ] || e2e_fail "F1 left the same window"
 window=$E2E_WINDOW
