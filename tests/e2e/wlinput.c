@@ -33,9 +33,11 @@ static void Global(void *data, struct wl_registry *registry, uint32_t name, cons
     if (strcmp(interface, wl_seat_interface.name) == 0 && !seat)
         seat = wl_registry_bind(registry, name, &wl_seat_interface, 1);
     else if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
-        pointerManager = wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
+        pointerManager =
+            wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
     else if (strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
-        keyboardManager = wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
+        keyboardManager =
+            wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
 }
 
 static void GlobalRemove(void *data, struct wl_registry *registry, uint32_t name) {
@@ -70,9 +72,11 @@ static int SendKeymap(struct zwp_virtual_keyboard_v1 *keyboard, struct xkb_keyma
 static xkb_keycode_t FindKey(struct xkb_keymap *keymap, const char *name) {
     xkb_keysym_t wanted = xkb_keysym_from_name(name, XKB_KEYSYM_NO_FLAGS);
     if (wanted == XKB_KEY_NoSymbol) return 0;
-    for (xkb_keycode_t code = xkb_keymap_min_keycode(keymap); code <= xkb_keymap_max_keycode(keymap); ++code) {
+    for (xkb_keycode_t code = xkb_keymap_min_keycode(keymap);
+         code <= xkb_keymap_max_keycode(keymap); ++code) {
         const xkb_keysym_t *syms;
-        if (xkb_keymap_key_get_syms_by_level(keymap, code, 0, 0, &syms) == 1 && syms[0] == wanted) return code;
+        if (xkb_keymap_key_get_syms_by_level(keymap, code, 0, 0, &syms) == 1 && syms[0] == wanted)
+            return code;
     }
     return 0;
 }
@@ -84,7 +88,8 @@ static int ParseState(const char *word) {
 }
 
 int main(int argc, char **argv) {
-    long width = argc == 3 ? strtol(argv[1], NULL, 10) : 0, height = argc == 3 ? strtol(argv[2], NULL, 10) : 0;
+    long width = argc == 3 ? strtol(argv[1], NULL, 10) : 0,
+         height = argc == 3 ? strtol(argv[2], NULL, 10) : 0;
     if (width <= 0 || height <= 0) {
         fprintf(stderr, "usage: wlinput WIDTH HEIGHT (commands on standard input)\n");
         return 1;
@@ -97,7 +102,8 @@ int main(int argc, char **argv) {
     wl_registry_add_listener(wl_display_get_registry(display), &registryListener, NULL);
     wl_display_roundtrip(display);
     if (!seat || !pointerManager || !keyboardManager) {
-        fprintf(stderr, "wlinput: the compositor offers no seat, virtual pointer or virtual keyboard\n");
+        fprintf(stderr,
+                "wlinput: the compositor offers no seat, virtual pointer or virtual keyboard\n");
         return 1;
     }
     struct zwlr_virtual_pointer_v1 *pointer =
@@ -106,7 +112,8 @@ int main(int argc, char **argv) {
         zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(keyboardManager, seat);
     struct xkb_context *context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     struct xkb_rule_names us = {.layout = "us"};
-    struct xkb_keymap *keymap = context ? xkb_keymap_new_from_names(context, &us, XKB_KEYMAP_COMPILE_NO_FLAGS) : NULL;
+    struct xkb_keymap *keymap =
+        context ? xkb_keymap_new_from_names(context, &us, XKB_KEYMAP_COMPILE_NO_FLAGS) : NULL;
     struct xkb_state *state = keymap ? xkb_state_new(keymap) : NULL;
     if (!state || SendKeymap(keyboard, keymap) != 0) {
         fprintf(stderr, "wlinput: cannot make or send a US keymap\n");
@@ -120,21 +127,24 @@ int main(int argc, char **argv) {
         long x = -1, y = -1;
         int fields = sscanf(line, "%15s %63s", command, name);
         const char *error = NULL;
-        if (strcmp(command, "move") == 0 && sscanf(line, "move %ld %ld %c", &x, &y, &extra) == 2 && x >= 0 &&
-            y >= 0 && x < width && y < height) {
-            zwlr_virtual_pointer_v1_motion_absolute(pointer, Now(), (uint32_t)x, (uint32_t)y, (uint32_t)width,
-                                                    (uint32_t)height);
+        if (strcmp(command, "move") == 0 && sscanf(line, "move %ld %ld %c", &x, &y, &extra) == 2 &&
+            x >= 0 && y >= 0 && x < width && y < height) {
+            zwlr_virtual_pointer_v1_motion_absolute(pointer, Now(), (uint32_t)x, (uint32_t)y,
+                                                    (uint32_t)width, (uint32_t)height);
             zwlr_virtual_pointer_v1_frame(pointer);
         } else if (strcmp(command, "move") == 0) {
             error = "move takes X Y inside the layout";
         } else if (strcmp(command, "button") == 0) {
             char down[8] = "";
-            int button = 0, pressed = sscanf(line, "button %d %7s %c", &button, down, &extra) == 2 ? ParseState(down) : -1;
+            int button = 0, pressed = sscanf(line, "button %d %7s %c", &button, down, &extra) == 2
+                                          ? ParseState(down)
+                                          : -1;
             static const uint32_t codes[] = {BTN_LEFT, BTN_MIDDLE, BTN_RIGHT};
             if (button < 1 || button > 3 || pressed < 0) {
                 error = "button takes 1, 2 or 3 and down or up";
             } else {
-                zwlr_virtual_pointer_v1_button(pointer, Now(), codes[button - 1], (uint32_t)pressed);
+                zwlr_virtual_pointer_v1_button(pointer, Now(), codes[button - 1],
+                                               (uint32_t)pressed);
                 zwlr_virtual_pointer_v1_frame(pointer);
             }
         } else if (strcmp(command, "key") == 0) {
@@ -147,10 +157,11 @@ int main(int argc, char **argv) {
                 /* The compositor takes the modifiers from the client, not from the keys. */
                 zwp_virtual_keyboard_v1_key(keyboard, Now(), code - 8, (uint32_t)pressed);
                 xkb_state_update_key(state, code, pressed ? XKB_KEY_DOWN : XKB_KEY_UP);
-                zwp_virtual_keyboard_v1_modifiers(keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
-                                                  xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
-                                                  xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
-                                                  xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
+                zwp_virtual_keyboard_v1_modifiers(
+                    keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
+                    xkb_state_serialize_mods(state, XKB_STATE_MODS_LATCHED),
+                    xkb_state_serialize_mods(state, XKB_STATE_MODS_LOCKED),
+                    xkb_state_serialize_layout(state, XKB_STATE_LAYOUT_EFFECTIVE));
             }
         } else {
             error = "unknown command (move, button, key)";
