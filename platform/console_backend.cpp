@@ -66,8 +66,9 @@ bool PlatSwapBuffers(DeviceContextHandle) { return false; }
 // ---- Message boxes -----------------------------------------------------------
 int32_t PlatMessageBox(WindowHandle, const char* text, const char*, uint32_t style) {
     lastMessage = text != nullptr ? text : "";
-    // Nobody can answer: the cautious answer, as where no box can be shown.
-    return (style & MB_YESNO) == MB_YESNO ? IDNO : IDOK;
+    // Nobody is asked: no answer, as where no box can be shown.
+    (void)style;
+    return 0;
 }
 
 // Files: posix_file_ops.cpp.

@@ -270,9 +270,11 @@ constexpr int32_t IDNO = 7;
 // nothing stays held); sizing goes on. Closing the owner's window while a box
 // is open differs, and both ways are sound: on Linux the close is kept and
 // acted on once the box is dismissed; Windows disables a box's owner, so its
-// close button does nothing until the box is gone. Where no box can be
-// shown, the caption and text go to standard error and the answer is IDOK
-// (for MB_YESNO: IDNO, the cautious answer).
+// close button does nothing until the box is gone. A box closed without a
+// button gets the cautious answer: IDOK, or IDNO for MB_YESNO. Where no box
+// can be shown, the caption and text go to standard error and the answer is
+// 0, as the window system's own box fails: nobody was asked, so nobody said
+// No.
 int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption, uint32_t style);
 
 // ---- Files -------------------------------------------------------------------

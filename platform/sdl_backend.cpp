@@ -19,7 +19,10 @@
 #include <SDL_syswm.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <poll.h>
 #include <strings.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +32,7 @@
 
 #include "platform/platform.h"
 #include "platform/gl_info.h"
+#include "platform/sdl_drivers.h"
 #include "platform/swap_watch.h"
 
 namespace {
@@ -122,9 +126,11 @@ struct BackendState {
     // ours is shown.
     SDL_Window* modeHolder = nullptr;
     int32_t cursorCount = 0;
-    bool paced = true;      // this context's swaps are spaced here, not by the driver
-    int fastSwaps = 0;      // swaps in a row that came sooner than a refresh
-    Uint64 refreshMs = 16;  // one refresh of the display of the current window
+    bool paced = true;  // this context's swaps are spaced here, not by the driver
+    int fastSwaps = 0;  // swaps in a row that came sooner than a refresh
+    // One refresh of the current window's display and the last swap's time,
+    // in ticks of SDL's performance counter (finer than a millisecond).
+    Uint64 refresh = 0;
     Uint64 lastSwap = 0;
     bool boxLocaleChecked = false;
 };
@@ -169,6 +175,91 @@ void SetHints() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, kDesktopVideoDrivers, SDL_HINT_DEFAULT);
 }
 
+// ---- A lost display ---------------------------------------------------------------
+
+// When the display server goes away (a session ended, a forwarded connection
+// dropped, a compositor ended), the process ends at once: there is no display
+// mode left to give back, and SDL_Quit would wait on the dead connection.
+constexpr int kDisplayLostExitCode = 1;
+pid_t viewerProcess = 0;  // SDL's X11 box is drawn by a forked child
+
+bool VideoDriverIs(const char* name) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && SDL_strcmp(driver, name) == 0;
+}
+
+[[noreturn]] void EndForLostDisplay() {
+    if (getpid() == viewerProcess) fputs("heliora: the display was lost.\n", stderr);
+    _exit(kDisplayLostExitCode);
+}
+
+// X11: Xlib calls this on a lost connection, and its own handler would call
+// exit, whose handlers run SDL_Quit, which then waits for ever. A box's child
+// ends quietly: its parent hears of the loss on its own connection.
+#if defined(SDL_VIDEO_DRIVER_X11)
+int EndOnLostX11Display(Display*) { EndForLostDisplay(); }
+#endif
+
+// SDL loads Xlib itself, so the handler is set through the library SDL loaded.
+void EndWhenX11DisplayIsLost() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    using IoErrorHandler = int (*)(Display*);
+    using SetIoErrorHandler = IoErrorHandler (*)(IoErrorHandler);
+    if (!VideoDriverIs("x11")) return;
+    void* xlib = SDL_LoadObject("libX11.so.6");  // kept loaded, as SDL keeps it
+    auto set = reinterpret_cast<SetIoErrorHandler>(
+        xlib != nullptr ? SDL_LoadFunction(xlib, "XSetIOErrorHandler") : nullptr);
+    if (set != nullptr) set(EndOnLostX11Display);
+#endif
+}
+
+// Wayland: SDL turns a lost compositor into its quit event (as an interrupt),
+// and the connection, noted from the first window, keeps the error.
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+wl_display* waylandDisplay = nullptr;
+#endif
+
+void NoteWaylandDisplay(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (waylandDisplay == nullptr && SDL_GetWindowWMInfo(window, &info) &&
+        info.subsystem == SDL_SYSWM_WAYLAND)
+        waylandDisplay = info.info.wl.display;
+#else
+    (void)window;
+#endif
+}
+
+// The error SDL's reading left, or the compositor's end of the socket closed
+// (seen without reading: SDL would dispatch events of windows already gone).
+void EndIfWaylandDisplayIsLost() {
+#if defined(SDL_VIDEO_DRIVER_WAYLAND)
+    if (waylandDisplay == nullptr) return;
+    using DisplayQuery = int (*)(wl_display*);
+    void* client = SDL_LoadObject("libwayland-client.so.0");
+    if (client == nullptr) return;
+    auto getError =
+        reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_error"));
+    auto getFd = reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_fd"));
+    if (getError == nullptr || getFd == nullptr) return;
+    pollfd connection = {getFd(waylandDisplay), POLLIN, 0};
+    char byte;
+    if (getError(waylandDisplay) != 0 ||
+        (poll(&connection, 1, 0) == 1 &&
+         ((connection.revents & (POLLHUP | POLLERR)) != 0 ||
+          recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)))
+        EndForLostDisplay();
+#endif
+}
+
+// After a box, which reads no events of ours: a display lost while it was up.
+void EndIfDisplayWasLostDuringBox() {
+    if (state.video != VideoState::Ready) return;
+    if (VideoDriverIs("x11")) SDL_PumpEvents();  // Xlib's handler ends it there
+    EndIfWaylandDisplayIsLost();
+}
+
 // Starts SDL's video subsystem once. On failure the reason is printed once and
 // every later call fails at once.
 bool EnsureVideo() {
@@ -183,6 +274,8 @@ bool EnsureVideo() {
         return false;
     }
     atexit(SDL_Quit);  // gives back the desktop's display mode on every way out
+    viewerProcess = getpid();
+    EndWhenX11DisplayIsLost();
     state.video = VideoState::Ready;
     // Keys are read as keys: no input method may take them for composing text.
     SDL_StopTextInput();
@@ -401,10 +494,7 @@ void QueueKey(const SDL_KeyboardEvent& key) {
 
 // Only X11's global mouse query asks the display server; elsewhere SDL
 // answers from its own record, the very thing in doubt.
-bool PointerButtonsKnown() {
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver != nullptr && SDL_strcmp(driver, "x11") == 0;
-}
+bool PointerButtonsKnown() { return VideoDriverIs("x11"); }
 
 // A doubtful button found up is released in the window that now has the
 // pointer, so no drag outlives its button. Where the pointer cannot be asked,
@@ -421,14 +511,28 @@ void SettleDoubtfulButtons(SdlWindow* window, intptr_t point) {
 }
 
 // X's press of a doubtful button, which SDL ignores (it calls the button held
-// still): the button is pressed again, in the window under the pointer, and
-// from here on SDL has it right, so its release comes as any other.
+// still): the button is pressed again, in the window X pressed it in, and
+// from here on SDL has it right, so its release comes as any other. (SDL has
+// read the whole drag by now: the pointer may have left that window already.)
+#if defined(SDL_VIDEO_DRIVER_X11)
+SdlWindow* WindowOfX11(Window x11Window) {
+    for (SdlWindow* window : state.windows) {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(window->window, &info) && info.subsystem == SDL_SYSWM_X11 &&
+            info.info.x11.window == x11Window)
+            return window;
+    }
+    return nullptr;
+}
+#endif
+
 void QueueX11Press(const SDL_SysWMmsg& message) {
 #if defined(SDL_VIDEO_DRIVER_X11)
     if (message.subsystem != SDL_SYSWM_X11 || message.msg.x11.event.type != ButtonPress) return;
     const XButtonEvent& press = message.msg.x11.event.xbutton;
     uintptr_t flag = ButtonFlag(static_cast<Uint8>(press.button));
-    SdlWindow* window = WindowById(SDL_GetWindowID(SDL_GetMouseFocus()));
+    SdlWindow* window = WindowOfX11(press.window);
     if ((state.doubtfulButtons & flag) == 0 || window == nullptr) return;
     state.doubtfulButtons &= ~flag;
     state.mouseButtons |= flag;
@@ -563,6 +667,7 @@ void QueueEvent(const SDL_Event& event) {
             if (state.doubtfulButtons == 0) SDL_EventState(SDL_SYSWMEVENT, SDL_DISABLE);
             break;
         case SDL_QUIT:
+            EndIfWaylandDisplayIsLost();
             QueueCloseForEveryWindow();
             break;
         default:
@@ -767,8 +872,10 @@ bool ApplyDisplayMode(int display, const SDL_DisplayMode& mode) {
 }
 
 // Success means the mode is in force on the display where the window will
-// open, as after a real mode change; a mode that is listed but cannot be set
-// is refused here, where the caller can still offer a window instead.
+// open, as after a real mode change, or, where full-screen windows are
+// scaled to the screen, that the next full-screen window will have the mode's
+// size; a mode that is listed but cannot be set is refused here, where the
+// caller can still offer a window instead.
 int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (mode->dmPelsWidth == 0 || mode->dmPelsHeight == 0) return DISP_CHANGE_BADMODE;
     if (!EnsureVideo()) return DISP_CHANGE_FAILED;
@@ -779,7 +886,8 @@ int32_t RequestFullscreenMode(const DisplayMode* mode) {
     if (!FindDisplayMode(display, mode->dmPelsWidth, mode->dmPelsHeight, &found))
         return DISP_CHANGE_BADMODE;
     ReleaseModeHolder();
-    if (!ApplyDisplayMode(display, found)) return DISP_CHANGE_FAILED;
+    if (!sdl_drivers::FullscreenIsScaled() && !ApplyDisplayMode(display, found))
+        return DISP_CHANGE_FAILED;
     state.fullscreenMode = found;
     state.fullscreenModeSet = true;
     return DISP_CHANGE_SUCCESSFUL;
@@ -798,12 +906,23 @@ int32_t RestoreDesktopMode() {
 
 // ---- Rendering contexts ---------------------------------------------------------------
 
+// The rate of the mode the window's display is in now: the full-screen mode
+// while it is set, else the display's current mode (not the listed mode
+// nearest the window's size, which may be far slower than the display runs).
+int DisplayRefreshRate(SDL_Window* window) {
+    if (state.fullscreenModeSet && state.fullscreenMode.refresh_rate > 0)
+        return state.fullscreenMode.refresh_rate;
+    SDL_DisplayMode mode = {};
+    int display = SDL_GetWindowDisplayIndex(window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0)
+        return mode.refresh_rate;
+    return kDefaultRefreshRate;
+}
+
 // Vertical sync for the drawable just made current; without it, or until its
 // swaps are seen not to wait, the swaps are paced.
 void RequestVsync(SDL_Window* window) {
-    SDL_DisplayMode mode = {};
-    int rate = SDL_GetWindowDisplayMode(window, &mode) == 0 ? mode.refresh_rate : 0;
-    state.refreshMs = 1000 / static_cast<Uint64>(rate > 0 ? rate : kDefaultRefreshRate);
+    state.refresh = SDL_GetPerformanceFrequency() / static_cast<Uint64>(DisplayRefreshRate(window));
     state.fastSwaps = 0;
     state.lastSwap = 0;
     state.paced = SDL_GL_SetSwapInterval(1) != 0;
@@ -811,19 +930,27 @@ void RequestVsync(SDL_Window* window) {
 
 // Under a granted interval: a run of swaps sooner than a refresh starts pacing.
 void WatchSwap() {
-    Uint64 now = SDL_GetTicks64();
+    Uint64 now = SDL_GetPerformanceCounter();
     int64_t sinceLast = state.lastSwap != 0 ? static_cast<int64_t>(now - state.lastSwap) : -1;
-    if (SwapsDoNotWait(state.fastSwaps, sinceLast, static_cast<int64_t>(state.refreshMs)))
+    if (SwapsDoNotWait(state.fastSwaps, sinceLast, static_cast<int64_t>(state.refresh)))
         state.paced = true;
     state.lastSwap = now;
 }
 
+// A paced swap waits for what is left of the refresh since the one before.
+// The wait is in whole milliseconds, so the next refresh counts from when this
+// swap was due, not from when the wait ended: the swaps keep the display's
+// rate on average. A swap already late goes at once and counts from now.
 void PaceSwap() {
-    Uint64 now = SDL_GetTicks64();
-    Uint64 elapsed = now - state.lastSwap;
-    if (state.lastSwap != 0 && elapsed < state.refreshMs)
-        SDL_Delay(static_cast<Uint32>(state.refreshMs - elapsed));
-    state.lastSwap = SDL_GetTicks64();
+    Uint64 now = SDL_GetPerformanceCounter();
+    Uint64 due = state.lastSwap + state.refresh;
+    if (state.lastSwap == 0 || now >= due) {
+        state.lastSwap = now;
+        return;
+    }
+    Uint64 frequency = SDL_GetPerformanceFrequency();
+    SDL_Delay(static_cast<Uint32>(((due - now) * 1000 + frequency / 2) / frequency));
+    state.lastSwap = due;
 }
 
 // ---- Message boxes ---------------------------------------------------------------
@@ -996,6 +1123,7 @@ WindowHandle PlatCreateWindowEx(uint32_t, const char* className, const char* tit
     if (!EnsureVideo()) return nullptr;
     SDL_Window* sdlWindow = CreateSdlWindow(title, style, x, y, width, height);
     if (sdlWindow == nullptr) return nullptr;
+    NoteWaylandDisplay(sdlWindow);
 
     SdlWindow* window = new SdlWindow{sdlWindow, SDL_GetWindowID(sdlWindow), entry->procedure,
                                       kWindowsAreDoubleBuffered, false};
@@ -1155,12 +1283,15 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     int answer = -1;
     SdlWindow* ownerWindow = LiveWindow(owner);
     bool shown = ShowSdlBox(ownerWindow, shownText, shownCaption, style, &answer);
+    EndIfDisplayWasLostDuringBox();
     if (shown && ownerWindow != nullptr && LiveWindow(owner) != nullptr)
         DropInputMadeDuringBox(ownerWindow);
-    if (!shown)
+    if (!shown) {
         fprintf(stderr, "%s: %s\n", shownCaption, shownText);  // the message still reaches the user
+        return 0;
+    }
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
-    // A box closed without a button, or none shown: the cautious answer.
+    // A box closed without a button: the cautious answer.
     return IsYesNo(style) ? IDNO : IDOK;
 }
 

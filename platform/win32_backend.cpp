@@ -421,7 +421,9 @@ int32_t PlatMessageBox(WindowHandle owner, const char* text, const char* caption
     std::wstring wideCaption = win32_text::Wide(shownCaption);
     int answer = MessageBoxW(Hwnd(owner), wideText.c_str(), wideCaption.c_str(), style);
     if (answer == IDOK || answer == IDYES || answer == IDNO) return answer;
-    if (answer == 0)  // no box could be shown: the message still reaches the user
+    if (answer == 0) {  // no box could be shown: the message still reaches the user
         fprintf(stderr, "%s: %s\n", shownCaption, text != nullptr ? text : "");
+        return 0;
+    }
     return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
 }

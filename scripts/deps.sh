@@ -12,9 +12,11 @@ export LC_ALL=C
 
 build=(cmake g++ make pkg-config libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev
        libgtest-dev libbenchmark-dev libstb-dev)
-# Message boxes draw with X core fonts: Latin ones (xfonts-base) and Hangul ones
-# (Baekmuk); without the Latin ones ASCII is drawn with Korean glyphs.
-run=(xfonts-base xfonts-baekmuk)
+# Message boxes draw with X core fonts on X11: Latin ones (xfonts-base) and
+# Hangul ones (Baekmuk); without the Latin ones ASCII is drawn with Korean
+# glyphs. On Wayland zenity draws them, with a Hangul font that fontconfig
+# knows (NanumGothic), and a libdecor plugin draws the window's title bar.
+run=(xfonts-base xfonts-baekmuk zenity fonts-nanum libdecor-0-plugin-1-cairo)
 test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang libclang-rt-dev clang-format strace)
 
 wanted=("${build[@]}" "${run[@]}")
@@ -31,12 +33,12 @@ if [ "${1:-run}" = test ] && { [ "${release%%.*}" -ge 13 ] ||
 fi
 
 # The Windows build (scripts/windows.sh) and its end-to-end tests under Wine,
-# whose boxes need a Korean font (NanumGothic). The 64-bit Wine is `wine64`
-# where the release still has that package, else part of `wine`. The icon is
-# drawn from its SVG by rsvg-convert and packed by ImageMagick; NSIS makes the
-# installer.
+# whose boxes need a Korean font (NanumGothic, in the run list). The 64-bit
+# Wine is `wine64` where the release still has that package, else part of
+# `wine`. The icon is drawn from its SVG by rsvg-convert and packed by
+# ImageMagick; NSIS makes the installer.
 if [ "${1:-run}" = test ] || [ "${1:-run}" = windows ]; then
-  wanted+=(g++-mingw-w64-x86-64-posix 'wine64|wine' fonts-nanum zip unzip librsvg2-bin nsis)
+  wanted+=(g++-mingw-w64-x86-64-posix 'wine64|wine' zip unzip librsvg2-bin nsis)
   [ "${1:-run}" = windows ] && wanted+=(imagemagick)
 fi
 

@@ -7,6 +7,8 @@
 // resize, a click, a repaint request), a function key that acted, or a new
 // window (F1). Any other paused pass waits for the next message instead, so a
 // still picture costs nothing while it stands.
+#include <cstring>
+
 #include "picking/picking.h"
 #include "scene/scene.h"
 #include "shell/shell.h"
@@ -26,9 +28,17 @@ constexpr double kPixelsPerDegree = 1.0;
 // shown out of date.
 bool keyActed = false;
 
+// Keys pressed since the last idle pass: a tap whose key-up came before the
+// pass looked (a slow frame, a press and release read together) still counts
+// as down for that one pass.
+uint8_t pressedSincePass[kKeyStateSize];
+
+bool KeyIsDown(uintptr_t key) { return KeyState[key] || pressedSincePass[key]; }
+
 bool ConsumeKey(uintptr_t key) {
-    if (!KeyState[key]) return false;
+    if (!KeyIsDown(key)) return false;
     KeyState[key] = 0;
+    pressedSincePass[key] = 0;
     keyActed = true;
     return true;
 }
@@ -62,6 +72,7 @@ void OnKeyDown(uintptr_t key) {
         ViewState.zoom = static_cast<float>(static_cast<double>(ViewState.zoom) - kZoomStep);
     } else if (key < kKeyStateSize) {
         KeyState[key] = 1;
+        pressedSincePass[key] = 1;
     }
 }
 
@@ -84,6 +95,7 @@ int32_t RunMainLoop() {
     bool done = false;
     PlatMessage message = {nullptr, 0, 0, 0};
     ViewState.fullscreen = 0;
+    std::memset(pressedSincePass, 0, sizeof pressedSincePass);
     if (!OpenSceneWindow(kTitle, kWidth, kHeight, kColourBits, ViewState.fullscreen)) return 0;
 
     // The picture may differ from the frame last presented (a new window has
@@ -110,10 +122,11 @@ int32_t RunMainLoop() {
         // buffer undefined, so a changed view is drawn whole.
         stale = false;
         if (!DrawScene()) done = true;
-        if (!done && KeyState[VK_ESCAPE]) done = true;  // the Esc frame is not presented
+        if (!done && KeyIsDown(VK_ESCAPE)) done = true;  // the Esc frame is not presented
         if (!done) PlatSwapBuffers(WindowContext.deviceContext);
         keyActed = false;
         if (!ActOnFunctionKeys()) return 0;
+        std::memset(pressedSincePass, 0, sizeof pressedSincePass);
         stale = keyActed;
     }
     CloseSceneWindow();

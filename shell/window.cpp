@@ -57,7 +57,9 @@ bool RegisterSceneClass() {
 }
 
 // Asks the display for the full-screen mode. Returns false when the user
-// declined to go on in a window (the caller then stops).
+// declined to go on in a window (the caller then stops). A question that could
+// not be asked (no box could be shown) is no refusal: the viewer goes on in a
+// window, as after Yes.
 bool EnterFullscreenMode(int32_t width, int32_t height, int32_t bits) {
     DisplayMode mode = {};
     mode.dmSize = kDisplayModeRecordSize;
@@ -71,7 +73,7 @@ bool EnterFullscreenMode(int32_t width, int32_t height, int32_t bits) {
         "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode "
         "Instead?",
         "Orbisca", MB_YESNO | MB_ICONEXCLAMATION);
-    if (answer == IDYES) {
+    if (answer != IDNO) {
         ViewState.fullscreen = 0;
         return true;
     }

@@ -44,10 +44,7 @@
 # Input (XTEST, to the window that has the focus)
 #   e2e_focus ID                  gives the window the keyboard focus
 #   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
-#   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up.
-#                                 The viewer acts on function keys between frames and
-#                                 a key-up clears the key, so a tap whose key-up comes
-#                                 before the next frame goes unseen: hold keys.
+#   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up
 #   e2e_key KEYS                  presses and releases KEYS (xdotool's form: alt+F4)
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
 #   e2e_move_pointer X Y          moves the pointer to X,Y on the screen

@@ -57,12 +57,17 @@ fi
 if [ "$E2E_WINE" = 0 ]; then
   # The first drag after that turns the model as any drag, also one quick
   # enough to be over before the viewer reads it: 45 pixels down tip the rings
-  # nearly face on.
-  xdotool mousedown 3 mousemove 100 430 mousemove 100 452 mouseup 3
+  # nearly face on. It leaves past the right edge and is let go there, which
+  # ends it: the pointer coming back in turns nothing.
+  xdotool mousedown 3 mousemove 100 430 mousemove 100 452 mousemove 900 452 mouseup 3
   settled_shot dragged
   e2e_log "rings' ellipse height / width after the drag: $(ratio "$(png dragged)")"
   awk -v r="$(ratio "$(png dragged)")" 'BEGIN { exit !(r >= 0.7) }' ||
     e2e_fail "the first right-drag after the release outside did not turn the model"
+  for y in 452 400 350 300; do xdotool mousemove 700 "$y"; sleep 0.05; done
+  settled_shot back-in
+  awk -v a="$(ratio "$(png dragged)")" -v b="$(ratio "$(png back-in)")" 'BEGIN { exit !(a - b < 0.05 && b - a < 0.05) }' ||
+    e2e_fail "moves after a drag let go outside turned the model ($(ratio "$(png back-in)"))"
 fi
 
 e2e_hold_key "$E2E_WINDOW" F1

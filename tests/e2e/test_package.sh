@@ -16,9 +16,10 @@ readonly FILES=(
   bin/heliora bin/heliora-pictures lib/heliora/heliora
   share/applications/heliora.desktop share/icons/hicolor/scalable/apps/heliora.svg
   "${E2E_PICTURES[@]/#/share/heliora/pictures/}")
-# What the programs are linked with, what SDL opens at run time, and the fonts.
+# What the programs are linked with, what SDL opens at run time, and what
+# draws the boxes (X fonts; zenity and a fontconfig font on Wayland).
 readonly DEPENDS=(libc6 libstdc++6 libgcc-s1 libsdl2-2.0-0 libopengl0 libgl1 libglu1-mesa
-                  libgl1-mesa-dri xfonts-base xfonts-baekmuk)
+                  libgl1-mesa-dri xfonts-base xfonts-baekmuk zenity fonts-nanum)
 
 # ---- Build and read the package -----------------------------------------------------
 
@@ -43,6 +44,8 @@ read -r -a depends <<<"$(field Depends | tr -d ',')"
 for package in "${DEPENDS[@]}"; do
   [[ " ${depends[*]} " == *" $package "* ]] || e2e_fail "Depends lacks $package: $(field Depends)"
 done
+[[ "$(field Recommends)" == *libdecor-0-plugin-1-* ]] ||
+  e2e_fail "Recommends lacks a libdecor plugin: $(field Recommends)"
 
 # Every file under /usr, with its mode; nothing else.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $1, $2, $6 }' | sort -k3 >"$E2E_DIR/contents"

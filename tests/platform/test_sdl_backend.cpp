@@ -4,6 +4,7 @@
 // back as the messages the shell sees.
 #include <GL/gl.h>
 #include <SDL.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,11 +12,53 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/swap_watch.h"
 
 // The driver's answer to a swap interval, here rather than in SDL: granted
-// (0) or refused (-1). Either way the off-screen driver's swaps do not wait.
+// (0) or refused (-1). Swaps do not wait unless `waitHz` stands in for a
+// display whose vertical sync they wait for, at that rate (with the listed
+// mode nearest the window's size at `listedHz`). Time is a clock of its own
+// that only waits and swaps move, so pacing is measured exactly.
 static int swapIntervalAnswer = -1;
+static int waitHz = 0;
+static int listedHz = 0;
+static Uint64 clockNs = 1'000'000'000;
+static Uint64 delayedNs = 0;
 extern "C" int SDL_GL_SetSwapInterval(int) { return swapIntervalAnswer; }
+extern "C" Uint64 SDL_GetPerformanceFrequency() { return 1'000'000'000; }
+extern "C" Uint64 SDL_GetPerformanceCounter() { return clockNs; }
+extern "C" void SDL_Delay(Uint32 ms) {
+    clockNs += ms * Uint64{1'000'000};
+    delayedNs += ms * Uint64{1'000'000};
+}
+extern "C" void SDL_GL_SwapWindow(SDL_Window*) {
+    if (waitHz > 0) clockNs = (clockNs / (1'000'000'000 / waitHz) + 1) * (1'000'000'000 / waitHz);
+}
+template <typename Function>
+static Function* RealSdl(const char* name) {
+    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
+}
+extern "C" int SDL_GetCurrentDisplayMode(int display, SDL_DisplayMode* mode) {
+    int result = RealSdl<int(int, SDL_DisplayMode*)>("SDL_GetCurrentDisplayMode")(display, mode);
+    if (result == 0 && waitHz > 0) mode->refresh_rate = waitHz;
+    return result;
+}
+extern "C" int SDL_GetWindowDisplayMode(SDL_Window* window, SDL_DisplayMode* mode) {
+    int result =
+        RealSdl<int(SDL_Window*, SDL_DisplayMode*)>("SDL_GetWindowDisplayMode")(window, mode);
+    if (result == 0 && listedHz > 0) mode->refresh_rate = listedHz;
+    return result;
+}
+// The driver's name, and one more mode that the display lists beside its
+// desktop mode (none while its width is 0), as the backend asks for them.
+static const char* videoDriver = "offscreen";
+static SDL_DisplayMode listedMode = {};
+extern "C" const char* SDL_GetCurrentVideoDriver() { return videoDriver; }
+extern "C" int SDL_GetNumDisplayModes(int) { return listedMode.w != 0 ? 1 : 0; }
+extern "C" int SDL_GetDisplayMode(int, int, SDL_DisplayMode* mode) {
+    *mode = listedMode;
+    return 0;
+}
 
 namespace {
 
@@ -179,18 +222,52 @@ TEST_F(SdlBackend, WindowGetsTheRequestedClientSizeAndAWorkingContext) {
     EXPECT_EQ(PlatGetFocus(), window);
 }
 
-// 40 swaps: refused, 39 spaced a refresh (16 ms) apart; granted but not
-// waiting, the run of 8 fast ones shows it and the last 31 are spaced.
+// 40 swaps: refused, 39 spaced a refresh (1/60 s) apart, also with 10 ms of
+// work before each (the wait is what is left of the refresh); granted but not
+// waiting, the run of 8 fast ones shows it and the last 31 are spaced. Swaps
+// that wait for a 144 Hz display are never delayed, though the mode listed
+// for the window's size runs at 85 Hz.
 TEST_F(SdlBackend, SwapsThatDoNotWaitAreSpacedARefreshApart) {
-    for (int answer : {-1, 0}) {
-        swapIntervalAnswer = answer;
+    struct Case {
+        int answer, waitHz, listedHz;
+        Uint64 workNs, expectedNs;
+    };
+    constexpr Uint64 kRefresh = 1'000'000'000 / 60, kWork = 10'000'000;
+    for (const Case& c :
+         {Case{-1, 0, 0, 0, 39 * kRefresh}, Case{-1, 0, 0, kWork, 39 * kRefresh + kWork},
+          Case{0, 0, 0, 0, 32 * kRefresh}, Case{0, 144, 85, 0, 0}}) {
+        swapIntervalAnswer = c.answer;
+        waitHz = c.waitHz;
+        listedHz = c.listedHz;
         DeviceContextHandle deviceContext = PlatGetDC(OpenWindow());
-        Uint64 start = SDL_GetTicks64();
-        for (int i = 0; i < 40; ++i) PlatSwapBuffers(deviceContext);
-        EXPECT_GE(SDL_GetTicks64() - start, (answer == 0 ? 31u : 39u) * 16)
-            << "interval answer " << answer;
+        Uint64 start = clockNs;
+        delayedNs = 0;
+        for (int i = 0; i < 40; ++i) {
+            clockNs += c.workNs;
+            PlatSwapBuffers(deviceContext);
+        }
+        double elapsedMs = static_cast<double>(clockNs - start) / 1e6;
+        if (c.waitHz == 0) {
+            EXPECT_NEAR(elapsedMs, static_cast<double>(c.expectedNs) / 1e6, 1.0)
+                << "interval answer " << c.answer << ", work " << c.workNs / 1000000 << " ms";
+        } else {
+            EXPECT_EQ(delayedNs, 0u) << "swaps that wait for the display were delayed";
+            EXPECT_LE(elapsedMs, 40 * 1000.0 / c.waitHz) << "40 swaps at " << c.waitHz << " Hz";
+        }
     }
     swapIntervalAnswer = -1;
+    waitHz = listedHz = 0;
+}
+
+// Eight swaps in a row sooner than three quarters of a refresh show that swaps
+// do not wait; seven do not, and swaps a refresh apart never do.
+TEST(SwapWatch, EightFastSwapsInARowStartPacing) {
+    int fastSwaps = 0;
+    EXPECT_FALSE(SwapsDoNotWait(fastSwaps, -1, 1000));
+    for (int i = 0; i < 7; ++i) EXPECT_FALSE(SwapsDoNotWait(fastSwaps, 749, 1000)) << i;
+    EXPECT_TRUE(SwapsDoNotWait(fastSwaps, 749, 1000));
+    fastSwaps = 0;
+    for (int i = 0; i < 20; ++i) EXPECT_FALSE(SwapsDoNotWait(fastSwaps, 1000, 1000)) << i;
 }
 
 TEST_F(SdlBackend, PixelFormatsAndContextsCheckWhatTheyAreGiven) {
@@ -462,6 +539,31 @@ TEST_F(SdlBackend, FullScreenNeedsAModeOfThatSizeAndMakesTheNextPopupFullScreen)
         << "back in the desktop's mode";
 }
 
+// Where full-screen windows are scaled to the screen (Wayland), a listed mode
+// is full screen without the display's mode being changed.
+TEST_F(SdlBackend, AListedModeIsFullScreenWithoutAModeChangeWhereWindowsAreScaled) {
+    ASSERT_NE(OpenWindow(), nullptr);
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+    listedMode = desktop;
+    listedMode.w /= 2;
+    listedMode.h /= 2;
+    DisplayMode mode = {148, DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT, 16,
+                        static_cast<uint32_t>(listedMode.w), static_cast<uint32_t>(listedMode.h)};
+    videoDriver = "wayland";
+    EXPECT_EQ(PlatChangeDisplaySettings(&mode, CDS_FULLSCREEN), DISP_CHANGE_SUCCESSFUL);
+    ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
+    SDL_DisplayMode windowMode, current;
+    ASSERT_EQ(SDL_GetWindowDisplayMode(sdlWindow, &windowMode), 0);
+    ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+    videoDriver = "offscreen";
+    listedMode = {};
+    EXPECT_TRUE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_FULLSCREEN);
+    EXPECT_EQ(windowMode.w, desktop.w / 2);
+    EXPECT_EQ(windowMode.h, desktop.h / 2);
+    EXPECT_EQ(current.w, desktop.w) << "the display keeps its mode";
+}
+
 TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
     EXPECT_EQ(PlatShowCursor(false), -1);
     ASSERT_NE(OpenWindow(WS_POPUP), nullptr);
@@ -470,13 +572,14 @@ TEST_F(SdlBackend, CursorHiddenBeforeTheFirstWindowStaysHidden) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
 }
 
-TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer) {
+// A box that could not be shown is nobody's answer: not No, not OK.
+TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithNoAnswer) {
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(PlatMessageBox(nullptr, "Use Windowed Mode Instead?", "Orbisca",
                              MB_YESNO | MB_ICONEXCLAMATION),
-              IDNO);
-    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), IDOK);
-    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), IDOK);
+              0);
+    EXPECT_EQ(PlatMessageBox(nullptr, "반지름(Km) : 695,500", "태양", MB_OK), 0);
+    EXPECT_EQ(PlatMessageBox(nullptr, nullptr, nullptr, MB_OK | MB_ICONSTOP), 0);
     std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Orbisca: Use Windowed Mode Instead?\n"), std::string::npos) << err;
     EXPECT_NE(err.find("태양: 반지름(Km) : 695,500\n"), std::string::npos) << err;
@@ -484,10 +587,13 @@ TEST_F(SdlBackend, BoxesThatCannotBeShownGoToStandardErrorWithTheCautiousAnswer)
 
 }  // namespace
 
-// No display may be reachable: a box would wait for a person to answer it.
+// No display may be reachable, nor zenity found (which, failing to open a
+// display, reports a box closed without a button): a box would wait for a
+// person to answer it.
 int main(int argc, char** argv) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
+    setenv("PATH", "/nonexistent", 1);
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -114,25 +114,29 @@ TEST_F(WindowTest, FailedWindowCreationLeavesOnlyTheClassToUnregister) {
     EXPECT_EQ(sceneQuadric, nullptr);
 }
 
-TEST_F(WindowTest, RefusedFullscreenAnsweredYesOpensAWindowAndLaterLeavesTheModeAlone) {
-    fake::SetFullscreenModeAvailable(false);
-    fake::QueueBoxAnswers({IDYES});
-    ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 1), 1);
-    ASSERT_EQ(fake::Boxes().size(), 1u);
-    EXPECT_EQ(fake::Boxes()[0].text, kQuestion);
-    EXPECT_EQ(fake::Boxes()[0].caption, "Orbisca");
-    EXPECT_EQ(fake::Boxes()[0].style, MB_YESNO | MB_ICONEXCLAMATION);
-    EXPECT_EQ(ViewState.fullscreen, 0);
-    EXPECT_EQ(fake::CallsStartingWith("ChangeDisplaySettings").at(0),
-              "ChangeDisplaySettings 800x600x16 size=148 fields=0x1c0000 4");
-    EXPECT_EQ(CountOf("ShowCursor"), 0);
-    int32_t width = 0, height = 0;
-    fake::WindowSize(WindowContext.window, &width, &height);
-    EXPECT_EQ(width, 800);
-    EXPECT_EQ(height, 600);
-    CloseSceneWindow();
-    EXPECT_EQ(CountOf("ChangeDisplaySettings none"), 0);
-    EXPECT_EQ(CountOf("ShowCursor"), 0);
+// A question that could not be asked (no box shown: 0) is no refusal.
+TEST_F(WindowTest, RefusedFullscreenAnsweredYesOrNotAskedOpensAWindowAndLeavesTheModeAlone) {
+    for (int32_t answer : {IDYES, 0}) {
+        ResetShellRecords();
+        fake::SetFullscreenModeAvailable(false);
+        fake::QueueBoxAnswers({answer});
+        ASSERT_EQ(OpenSceneWindow("Heliora", 800, 600, 16, 1), 1) << "answer " << answer;
+        ASSERT_EQ(fake::Boxes().size(), 1u);
+        EXPECT_EQ(fake::Boxes()[0].text, kQuestion);
+        EXPECT_EQ(fake::Boxes()[0].caption, "Orbisca");
+        EXPECT_EQ(fake::Boxes()[0].style, MB_YESNO | MB_ICONEXCLAMATION);
+        EXPECT_EQ(ViewState.fullscreen, 0);
+        EXPECT_EQ(fake::CallsStartingWith("ChangeDisplaySettings").at(0),
+                  "ChangeDisplaySettings 800x600x16 size=148 fields=0x1c0000 4");
+        EXPECT_EQ(CountOf("ShowCursor"), 0);
+        int32_t width = 0, height = 0;
+        fake::WindowSize(WindowContext.window, &width, &height);
+        EXPECT_EQ(width, 800);
+        EXPECT_EQ(height, 600);
+        CloseSceneWindow();
+        EXPECT_EQ(CountOf("ChangeDisplaySettings none"), 0);
+        EXPECT_EQ(CountOf("ShowCursor"), 0);
+    }
 }
 
 TEST_F(WindowTest, RefusedFullscreenAnsweredNoClosesTheProgramWithoutAWindow) {
