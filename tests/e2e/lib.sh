@@ -95,7 +95,8 @@
 # Wayland (HELIORA_E2E_WAYLAND=1, E2E_WAYLAND=1 here): e2e_start_xvfb starts a
 # headless sway (WLR_BACKENDS=headless, pixman, no input devices, no Xwayland)
 # of that size with a config of its own: every window floats, unframed, with
-# its corner at (0,0), and the focus follows no pointer. DISPLAY is unset, so
+# its corner at (0,0), and the focus follows no pointer. sway draws the
+# cursor into the screen's picture: it hides it 0.2 s after the pointer stops. DISPLAY is unset, so
 # the viewer and its boxes (zenity) run natively. Input comes from wlinput
 # (tests/e2e/wlinput.c: a virtual pointer and keyboard), windows and their
 # geometry from `swaymsg -t get_tree` (ids are sway's container ids), pictures
@@ -250,7 +251,7 @@ e2e_start_sway() {  # WIDTHxHEIGHT
   XDG_RUNTIME_DIR=$(mktemp -d "$E2E_DIR/xdg.XXXXXX")  # made 0700, as sway wants
   printf '%s\n' 'xwayland disable' 'swaybg_command -' 'swaynag_command -' \
     "output * resolution $size position 0 0" 'default_border none' 'default_floating_border none' \
-    'focus_follows_mouse no' 'input * repeat_delay 1500' \
+    'focus_follows_mouse no' 'input * repeat_delay 1500' 'seat * hide_cursor 200' \
     'for_window [all] floating enable, move position 0 0' >"$XDG_RUNTIME_DIR/config"
   WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
     sway -c "$XDG_RUNTIME_DIR/config" >"$E2E_DIR/sway.log" 2>&1 &
@@ -632,10 +633,16 @@ e2e_close() {  # ID
 # Moves the pointer to the window's centre and prints "shown" or "hidden".
 e2e_cursor_over() {  # ID
   local x y width height
-  if [ "$E2E_WAYLAND" = 1 ]; then  # the last cursor the viewer set: none is hidden
+  if [ "$E2E_WAYLAND" = 1 ]; then  # the cursor the viewer sets as the pointer enters: none is hidden
+    local before i
     read -r x y width height <<<"$(e2e_geometry "$1")"
+    before=$(wc -l <"$E2E_DIR/viewer.err")
     e2e_input move $((x + 1)) $((y + 1))
     e2e_input move $((x + width / 2)) $((y + height / 2))
+    for i in $(seq 50); do  # a window still busy with its textures answers late
+      tail -n +"$before" "$E2E_DIR/viewer.err" | grep -qE 'wl_pointer#[0-9]+\.set_cursor\(' && break
+      sleep "$E2E_POLL"
+    done
     sleep 0.3
     grep -E 'wl_pointer#[0-9]+\.set_cursor\(' "$E2E_DIR/viewer.err" | tail -n1 | grep -q ', nil, ' &&
       echo hidden || echo shown
@@ -664,7 +671,7 @@ e2e_focus() {  # ID
   fi
   if [ "$E2E_WAYLAND" = 1 ]; then
     local i
-    swaymsg "[con_id=$1] focus" >/dev/null || e2e_fail "could not focus window $1"
+    swaymsg "[con_id=$1] focus" >"$E2E_DIR/focus.out" 2>&1 || e2e_fail "could not focus window $1: $(cat "$E2E_DIR/focus.out")"
     for i in $(seq 50); do
       [ "$(swaymsg -t get_tree | jq ".. | objects | select(.id? == $1) | .focused")" = true ] && break
       sleep "$E2E_POLL"
