@@ -690,19 +690,13 @@ e2e_key_up() { if [ "$E2E_WAYLAND" = 1 ]; then e2e_input key "$1" up; else xdoto
 
 e2e_key() {  # KEYS: key names joined by +, the modifiers first
   [ "$E2E_WAYLAND" = 1 ] || { xdotool key "$1"; return; }
-  local keys=() key i
+  local keys=() i
   IFS=+ read -ra keys <<<"$1"
-  for key in "${keys[@]}"; do
-    case $key in alt | ctrl | shift | super) key=${key^}_L ;; esac
-    [ "$key" = Ctrl_L ] && key=Control_L
-    e2e_key_down "$key"
+  for i in "${!keys[@]}"; do
+    case ${keys[i]} in alt | shift | super) keys[i]=${keys[i]^}_L ;; ctrl) keys[i]=Control_L ;; esac
+    e2e_key_down "${keys[i]}"
   done
-  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do
-    key=${keys[i]}
-    case $key in alt | ctrl | shift | super) key=${key^}_L ;; esac
-    [ "$key" = Ctrl_L ] && key=Control_L
-    e2e_key_up "$key"
-  done
+  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do e2e_key_up "${keys[i]}"; done
 }
 
 e2e_move_pointer() {  # X Y
