@@ -25,6 +25,16 @@ test=(xvfb xauth xdotool x11-utils imagemagick libx11-dev libxfixes-dev clang li
 wanted=("${build[@]}" "${run[@]}")
 [ "${1:-run}" = test ] && wanted+=("${test[@]}")
 
+# The scripts' runs under a headless sway (the e2e.*.wayland tests), where the
+# release has a sway that runs as root (1.8 on; Debian 13): the compositor,
+# grim for pictures, jq for its window tree, the input client's build, and
+# what the viewer's boxes need there (zenity, a Korean font fontconfig knows).
+release=$(. /etc/os-release && echo "${VERSION_ID:-0}")
+if [ "${1:-run}" = test ] && { [ "${release%%.*}" -ge 13 ] ||
+   dpkg --compare-versions "$(apt-cache policy sway 2>/dev/null | sed -n 's/^  Candidate: //p')" ge 1.8; }; then
+  wanted+=(sway grim jq libwayland-dev wayland-protocols libxkbcommon-dev zenity fonts-nanum)
+fi
+
 # The Windows build (scripts/windows.sh) and its end-to-end tests under Wine,
 # whose boxes need a Korean font (NanumGothic, in the run list). The 64-bit
 # Wine is `wine64` where the release still has that package, else part of

@@ -4,7 +4,9 @@
 #   source "$HELIORA_E2E_LIB" "$@"      # $1 = heliora, $2 = heliora-pictures
 #
 # Every wait has a hang guard; the viewer, its message-box children and Xvfb
-# are always taken down on exit (trap). There is no window manager, so windows
+# are always taken down on exit (trap). With HELIORA_E2E_WAYLAND=1 the same
+# steps run the viewer natively under a headless sway instead (see "Wayland"
+# below). There is no window manager, so windows
 # sit exactly where the viewer puts them and nothing has a frame; focus is
 # given explicitly (e2e_focus) before keys are sent.
 #
@@ -12,7 +14,8 @@
 #   e2e_start_xvfb [WxHxD]        private Xvfb on a free display (default 1024x768x24);
 #                                 exports DISPLAY. With E2E_FONTS=latin its font path
 #                                 has no Hangul fonts: boxes then draw Korean text
-#                                 with Latin stand-ins (a reference for Hangul checks)
+#                                 with Latin stand-ins (a reference for Hangul checks;
+#                                 under Wayland fontconfig offers the boxes no Korean font)
 #   e2e_start_viewer [OMIT...]    starts the viewer in a scratch directory (named
 #                                 $E2E_RUN_DIR, default run) that holds
 #                                 the eleven pictures, less those named; sets
@@ -26,6 +29,7 @@
 #                                 to the id (not printed: a failure inside $(...) could
 #                                 not end the test)
 #   e2e_wait_no_window TITLE [S]  waits until no viewable window has that title
+#   e2e_wait_window_gone ID [S]   waits until window ID is gone
 #   e2e_other_windows             prints the titles of the viewable top-level windows
 #                                 other than "Heliora" (open boxes), one a line
 #   e2e_geometry ID               prints "X Y WIDTH HEIGHT" of the client area on screen
@@ -41,7 +45,9 @@
 #   e2e_focus ID                  gives the window the keyboard focus
 #   e2e_key_down KEY / e2e_key_up KEY      xdotool key names: Escape, F1, KP_Add, space
 #   e2e_hold_key ID KEY [S]       focus, key down, hold S seconds (default 0.5), key up
+#   e2e_key KEYS                  presses and releases KEYS (xdotool's form: alt+F4)
 #   e2e_click ID X Y [BUTTON]     clicks at client coordinates (default button 1)
+#   e2e_move_pointer X Y          moves the pointer to X,Y on the screen
 # Message boxes (a box is a window whose title is its caption)
 #   e2e_box_key CAPTION KEY [S]            focuses the box and presses KEY
 #   e2e_answer_box CAPTION KEY [S]         e2e_box_key (Return: the default button,
@@ -86,6 +92,17 @@
 # that starts and ends there), and e2e_answer_box puts the pointer over the box
 # before the key (e2e_box_key).
 #
+# Wayland (HELIORA_E2E_WAYLAND=1, E2E_WAYLAND=1 here): e2e_start_xvfb starts a
+# headless sway (WLR_BACKENDS=headless, pixman, no input devices, no Xwayland)
+# of that size with a config of its own: every window floats, unframed, with
+# its corner at (0,0), and the focus follows no pointer. sway draws the
+# cursor into the screen's picture: it hides it 0.2 s after the pointer stops. DISPLAY is unset, so
+# the viewer and its boxes (zenity) run natively. Input comes from wlinput
+# (tests/e2e/wlinput.c: a virtual pointer and keyboard), windows and their
+# geometry from `swaymsg -t get_tree` (ids are sway's container ids), pictures
+# from grim. The viewer runs with WAYLAND_DEBUG=client: e2e_cursor_over reads
+# the cursor it last set from that trace in viewer.err.
+#
 # Environment: HELIORA_BUILD_DIR (the build tree: the pictures and the helpers
 # xclose and xcursor are taken from there when present, else made here).
 # E2E_KEEP=1 keeps the scratch directory ($E2E_DIR) for a look at screenshots.
@@ -107,6 +124,8 @@ E2E_SANITIZED=0
 # closed pipe, and under pipefail a sanitized viewer (about one run in five)
 # was taken for a plain one.
 [[ $(ldd "$E2E_VIEWER" 2>/dev/null) == *libasan* ]] && E2E_SANITIZED=1
+E2E_WAYLAND=${HELIORA_E2E_WAYLAND:-0}
+E2E_INPUT_PID=""
 E2E_WINE=0
 case "$E2E_VIEWER" in *.exe) E2E_WINE=1 ;; esac
 
@@ -123,11 +142,11 @@ e2e_log() { echo "e2e: $*" >&2; }
 e2e_fail() {
   echo "FAIL: $*" >&2
   E2E_FAILED=1
-  if [ -n "${DISPLAY:-}" ] && [ -n "$E2E_XVFB_PID" ]; then
-    import -window root "$E2E_DIR/failure.png" 2>/dev/null &&
+  if [ -n "$E2E_XVFB_PID" ] && kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+    e2e_grab "$E2E_DIR/failure.png" 2>/dev/null &&
       echo "screen at failure: $E2E_DIR/failure.png" >&2
   fi
-  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; grep -v ':trace:wgl:' "$E2E_DIR/viewer.err" >&2; }
+  [ -s "$E2E_DIR/viewer.err" ] && { echo "viewer's standard error:" >&2; grep -Ev ':trace:wgl:|^\[ *[0-9.]+\] ' "$E2E_DIR/viewer.err" >&2; }
   exit 1
 }
 
@@ -152,7 +171,7 @@ e2e_stop_process() {  # PID: polite, then firm; its children (message boxes) fir
 e2e_cleanup() {
   e2e_stop_process "$E2E_VIEWER_PID"
   [ "$E2E_WINE" = 1 ] && [ -n "${WINEPREFIX:-}" ] && "$(dirname "$(e2e_wine_bin)")/wineserver" -k 2>/dev/null
-  e2e_stop_process "$E2E_XVFB_PID"
+  e2e_stop_display
   if [ "$E2E_FAILED" = 1 ] || [ "${E2E_KEEP:-0}" = 1 ]; then
     echo "scratch directory kept: $E2E_DIR" >&2
   else
@@ -186,6 +205,7 @@ e2e_font_path() {
 
 e2e_start_xvfb() {
   local geometry=${1:-1024x768x24} i number=""
+  [ "$E2E_WAYLAND" = 0 ] || { e2e_start_sway "${geometry%x*}"; return 0; }
   command -v Xvfb >/dev/null || e2e_fail "Xvfb is not installed"
   # -displayfd: Xvfb picks a free display and writes its number once it accepts clients.
   # The file goes first: the redirection below happens in the background, so
@@ -208,6 +228,74 @@ e2e_start_xvfb() {
   export DISPLAY=":$number"
   xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
   e2e_log "Xvfb $geometry on $DISPLAY"
+}
+
+# Ends the display server (Xvfb, or sway and wlinput); e2e_start_xvfb may follow.
+e2e_stop_display() {
+  if [ -n "$E2E_INPUT_PID" ]; then
+    exec 7>&- 8<&-  # wlinput ends at the end of its input
+    e2e_stop_process "$E2E_INPUT_PID"
+    E2E_INPUT_PID=""
+  fi
+  e2e_stop_process "$E2E_XVFB_PID"
+  E2E_XVFB_PID=""
+  unset WAYLAND_DISPLAY SWAYSOCK  # a new sway would take them for its own
+}
+
+# ---- Wayland: a headless sway ---------------------------------------------------
+
+e2e_start_sway() {  # WIDTHxHEIGHT
+  local size=$1 i socket=""
+  command -v sway >/dev/null || e2e_fail "sway is not installed"
+  export XDG_RUNTIME_DIR
+  XDG_RUNTIME_DIR=$(mktemp -d "$E2E_DIR/xdg.XXXXXX")  # made 0700, as sway wants
+  printf '%s\n' 'xwayland disable' 'swaybg_command -' 'swaynag_command -' \
+    "output * resolution $size position 0 0" 'default_border none' 'default_floating_border none' \
+    'focus_follows_mouse no' 'input * repeat_delay 1500' 'seat * hide_cursor 200' \
+    'for_window [all] floating enable, move position 0 0' >"$XDG_RUNTIME_DIR/config"
+  WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    sway -c "$XDG_RUNTIME_DIR/config" >"$E2E_DIR/sway.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  for i in $(seq 100); do
+    socket=$(ls "$XDG_RUNTIME_DIR" | grep -m1 '^wayland-[0-9]*$')
+    [ -n "$socket" ] && ls "$XDG_RUNTIME_DIR"/sway-ipc.* >/dev/null 2>&1 && break
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "sway did not start: $(tail -5 "$E2E_DIR/sway.log")"
+    socket=""
+    sleep "$E2E_POLL"
+  done
+  [ -n "$socket" ] || e2e_fail "sway gave no socket within 10 s"
+  unset DISPLAY
+  export WAYLAND_DISPLAY=$socket SWAYSOCK
+  if [ "${E2E_FONTS:-}" = latin ]; then  # the boxes' GTK then has no font for Korean
+    printf '%s\n' '<?xml version="1.0"?><fontconfig><include>/etc/fonts/fonts.conf</include>' \
+      '<selectfont><rejectfont><pattern><patelt name="lang"><string>ko</string></patelt></pattern></rejectfont></selectfont></fontconfig>' \
+      >"$XDG_RUNTIME_DIR/fonts.conf"
+    export FONTCONFIG_FILE=$XDG_RUNTIME_DIR/fonts.conf
+  else
+    unset FONTCONFIG_FILE
+  fi
+  SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*)
+  [ "$(e2e_screen_size)" = "${size/x/ }" ] || e2e_fail "sway's output is $(e2e_screen_size), not $size"
+  e2e_helper wlinput -lwayland-client -lxkbcommon
+  rm -f "$E2E_DIR/input" "$E2E_DIR/input-replies"
+  mkfifo "$E2E_DIR/input" "$E2E_DIR/input-replies"
+  "$E2E_HELPER" "${size%x*}" "${size#*x}" <"$E2E_DIR/input" >"$E2E_DIR/input-replies" 2>>"$E2E_DIR/sway.log" &
+  E2E_INPUT_PID=$!
+  exec 7>"$E2E_DIR/input" 8<"$E2E_DIR/input-replies"
+  e2e_log "headless sway $size on $WAYLAND_DISPLAY"
+}
+
+# Sends wlinput a command and waits until the compositor has taken it.
+e2e_input() {  # COMMAND...
+  local reply=""
+  echo "$*" >&7 && read -r -t 10 reply <&8 || e2e_fail "wlinput did not answer \"$*\" ($(tail -1 "$E2E_DIR/sway.log"))"
+  [ "$reply" = ok ] || e2e_fail "wlinput: $reply (to \"$*\")"
+}
+
+# "ID X Y WIDTH HEIGHT TITLE" of each visible window, its client area on screen.
+e2e_sway_windows() {
+  swaymsg -t get_tree 2>/dev/null | jq -r '.. | objects | select(.pid? != null and .visible == true) |
+    "\(.id) \(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y) \(.window_rect.width) \(.window_rect.height) \(.name // "")"'
 }
 
 # ---- The viewer ----------------------------------------------------------------------
@@ -307,6 +395,8 @@ e2e_start_viewer() {  # [PICTURE TO LEAVE OUT...]
     e2e_log "Windows viewer started under Wine (pid $E2E_VIEWER_PID) in $workdir"
     return 0
   fi
+  # Under Wayland the viewer traces its requests (e2e_cursor_over reads them).
+  [ "$E2E_WAYLAND" = 0 ] || E2E_VIEWER_ENV+=(WAYLAND_DEBUG=client)
   (cd "$workdir" &&
     exec env "${E2E_VIEWER_ENV[@]}" "$E2E_VIEWER" >"$E2E_DIR/viewer.out" 2>"$E2E_DIR/viewer.err") &
   E2E_VIEWER_PID=$!
@@ -386,6 +476,10 @@ e2e_expect_exit() {  # CODE [SECONDS]
 # Ids (decimal) of the viewable windows whose title is exactly TITLE.
 e2e_windows_titled() {  # TITLE
   local id
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    e2e_sway_windows | while read -r id _ _ _ _ title; do [ "$title" != "$1" ] || echo "$id"; done
+    return 0
+  fi
   # Titles are UTF-8 (a Korean caption); xwininfo prints them only under a UTF-8 locale.
   for id in $(LC_ALL=C.UTF-8 xwininfo -root -tree 2>/dev/null | awk -v title="$1" '
       { start = index($0, "\"")
@@ -401,6 +495,10 @@ e2e_windows_titled() {  # TITLE
 # one a line: the boxes that are open.
 e2e_other_windows() {
   local id title
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    e2e_sway_windows | while read -r id _ _ _ _ title; do [ "$title" = Heliora ] || echo "$title"; done
+    return 0
+  fi
   LC_ALL=C.UTF-8 xwininfo -root -children 2>/dev/null |
     sed -n 's/^ *\(0x[0-9a-f]*\) "\(.*\)": .*/\1 \2/p' |
     while read -r id title; do
@@ -438,7 +536,28 @@ e2e_wait_no_window() {  # TITLE [SECONDS]
   e2e_fail "a window titled \"$1\" is still there after $limit s"
 }
 
+e2e_wait_window_gone() {  # ID [SECONDS]
+  local i
+  for i in $(seq $((${2:-10} * 10))); do
+    e2e_geometry "$1" >/dev/null 2>&1 || return 0
+    sleep "$E2E_POLL"
+  done
+  e2e_fail "window $1 is still there after ${2:-10} s"
+}
+
+e2e_screen_size() {  # prints "WIDTH HEIGHT"
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    swaymsg -t get_outputs 2>/dev/null | jq -r '.[0].rect | "\(.width) \(.height)"'
+  else
+    xwininfo -root | awk '/^ *Width:/ { w = $NF } /^ *Height:/ { print w, $NF }'
+  fi
+}
+
 e2e_geometry() {  # ID
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    e2e_sway_windows | awk -v id="$1" '$1 == id { print $2, $3, $4, $5; found = 1 } END { exit !found }'
+    return
+  fi
   xwininfo -id "$1" 2>/dev/null | awk '
     /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
     /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }
@@ -471,7 +590,7 @@ e2e_expect_scene() {  # WHEN windowed|full
   read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
   if [ "$2" = windowed ]; then
     read -r side top <<<"$(e2e_frame)"
-    screen=$(xwininfo -root | awk '/^ *Height:/ { print $NF }')
+    read -r _ screen <<<"$(e2e_screen_size)"
     want="800 x $((screen + side + 4 - top < 600 ? screen + side + 4 - top : 600)) at $side,$top"
   fi
   [ "$width x $height at $x,$y" = "$want" ] ||
@@ -482,20 +601,31 @@ e2e_window_state() {  # ID
   xprop -id "$1" _NET_WM_STATE 2>/dev/null | sed -n 's/^_NET_WM_STATE(ATOM) = //p'
 }
 
-# Sets E2E_HELPER to the small X client or preloaded library NAME
-# (tests/e2e/NAME.c): the one built with the tests, or one built here when the
-# build tree has none (the libraries always are: unsanitized, whatever the tree).
+# Sets E2E_HELPER to the small X or Wayland client or preloaded library NAME
+# (tests/e2e/NAME.c, with the protocol NAME.xml if there is one): the one
+# built with the tests, or one built here when the build tree has none (the
+# libraries always are: unsanitized, whatever the tree).
 e2e_helper() {  # NAME LIBRARIES...
   local name=$1
   shift
   E2E_HELPER="${HELIORA_BUILD_DIR:-}/tests/$name"
   [ -n "${HELIORA_BUILD_DIR:-}" ] && [ -x "$E2E_HELPER" ] && return 0
   E2E_HELPER="$E2E_DIR/$name"
-  [ -x "$E2E_HELPER" ] || cc -o "$E2E_HELPER" "$E2E_SOURCE_DIR/tests/e2e/$name.c" "$@" ||
-    e2e_fail "cannot build $name"
+  [ -x "$E2E_HELPER" ] && return 0
+  local source=$E2E_SOURCE_DIR/tests/e2e/$name protocol=()
+  if [ -f "$source.xml" ]; then  # a Wayland client: its protocol's code first
+    wayland-scanner client-header "$source.xml" "$E2E_DIR/$name-client-protocol.h" &&
+      wayland-scanner private-code "$source.xml" "$E2E_DIR/$name-protocol.c" || e2e_fail "cannot make $name's protocol code"
+    protocol=(-I"$E2E_DIR" "$E2E_DIR/$name-protocol.c")
+  fi
+  cc -o "$E2E_HELPER" "$source.c" "${protocol[@]}" "$@" || e2e_fail "cannot build $name"
 }
 
 e2e_close() {  # ID
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    swaymsg "[con_id=$1] kill" >/dev/null || e2e_fail "could not ask window $1 to close"
+    return 0
+  fi
   e2e_helper xclose -lX11
   "$E2E_HELPER" "$1" || e2e_fail "could not send WM_DELETE_WINDOW to $1"
 }
@@ -503,6 +633,21 @@ e2e_close() {  # ID
 # Moves the pointer to the window's centre and prints "shown" or "hidden".
 e2e_cursor_over() {  # ID
   local x y width height
+  if [ "$E2E_WAYLAND" = 1 ]; then  # the cursor the viewer sets as the pointer enters: none is hidden
+    local before i
+    read -r x y width height <<<"$(e2e_geometry "$1")"
+    before=$(wc -l <"$E2E_DIR/viewer.err")
+    e2e_input move $((x + 1)) $((y + 1))
+    e2e_input move $((x + width / 2)) $((y + height / 2))
+    for i in $(seq 50); do  # a window still busy with its textures answers late
+      tail -n +"$before" "$E2E_DIR/viewer.err" | grep -qE 'wl_pointer#[0-9]+\.set_cursor\(' && break
+      sleep "$E2E_POLL"
+    done
+    sleep 0.3
+    grep -E 'wl_pointer#[0-9]+\.set_cursor\(' "$E2E_DIR/viewer.err" | tail -n1 | grep -q ', nil, ' &&
+      echo hidden || echo shown
+    return 0
+  fi
   e2e_helper xcursor -lX11 -lXfixes
   read -r x y width height <<<"$(e2e_geometry "$1")"
   xdotool mousemove --window "$1" $((width / 2)) $((height / 2)) || e2e_fail "cannot move the pointer"
@@ -524,12 +669,39 @@ e2e_focus() {  # ID
     sleep 0.2
     return 0
   fi
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    local i
+    swaymsg "[con_id=$1] focus" >"$E2E_DIR/focus.out" 2>&1 || e2e_fail "could not focus window $1: $(cat "$E2E_DIR/focus.out")"
+    for i in $(seq 50); do
+      [ "$(swaymsg -t get_tree | jq ".. | objects | select(.id? == $1) | .focused")" = true ] && break
+      sleep "$E2E_POLL"
+    done
+    # The first keys that a newly focused window would get from wlinput go
+    # nowhere while sway hands it the keyboard: a Shift tap spends them.
+    e2e_key_down Shift_L && e2e_key_up Shift_L && sleep 0.3
+    return 0
+  fi
   # --sync waits for the focus to arrive; timeout guards against a window that never takes it
   timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || e2e_fail "could not focus window $1"
 }
 
-e2e_key_down() { xdotool keydown "$1"; }
-e2e_key_up() { xdotool keyup "$1"; }
+e2e_key_down() { if [ "$E2E_WAYLAND" = 1 ]; then e2e_input key "$1" down; else xdotool keydown "$1"; fi; }
+e2e_key_up() { if [ "$E2E_WAYLAND" = 1 ]; then e2e_input key "$1" up; else xdotool keyup "$1"; fi; }
+
+e2e_key() {  # KEYS: key names joined by +, the modifiers first
+  [ "$E2E_WAYLAND" = 1 ] || { xdotool key "$1"; return; }
+  local keys=() i
+  IFS=+ read -ra keys <<<"$1"
+  for i in "${!keys[@]}"; do
+    case ${keys[i]} in alt | shift | super) keys[i]=${keys[i]^}_L ;; ctrl) keys[i]=Control_L ;; esac
+    e2e_key_down "${keys[i]}"
+  done
+  for ((i = ${#keys[@]} - 1; i >= 0; i--)); do e2e_key_up "${keys[i]}"; done
+}
+
+e2e_move_pointer() {  # X Y
+  if [ "$E2E_WAYLAND" = 1 ]; then e2e_input move "$1" "$2"; else xdotool mousemove "$1" "$2"; fi
+}
 
 e2e_hold_key() {  # ID KEY [SECONDS]
   e2e_focus "$1"
@@ -545,6 +717,10 @@ e2e_hold_key() {  # ID KEY [SECONDS]
 e2e_pointer_to() {  # ID X Y
   local wx wy X Y SCREEN WINDOW
   read -r wx wy _ <<<"$(e2e_geometry "$1")" || return 1
+  if [ "$E2E_WAYLAND" = 1 ]; then  # a button at once after the pointer enters goes unseen
+    e2e_input move $((wx + $2)) $((wy + $3)) && sleep 0.2
+    return 0
+  fi
   eval "$(xdotool getmouselocation --shell)"
   [ "$X,$Y" = "$((wx + $2)),$((wy + $3))" ] && return 0
   timeout 5 xdotool mousemove --window "$1" --sync "$2" "$3"
@@ -553,6 +729,10 @@ e2e_pointer_to() {  # ID X Y
 # The pointer gets there before the button goes down.
 e2e_click() {  # ID X Y [BUTTON]
   e2e_pointer_to "$@" || e2e_fail "could not move the pointer to $2,$3 in window $1"
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    e2e_input button "${4:-1}" down && e2e_input button "${4:-1}" up
+    return 0
+  fi
   xdotool click "${4:-1}" || e2e_fail "could not click at $2,$3 in window $1"
 }
 
@@ -568,14 +748,14 @@ e2e_box_key() {  # CAPTION KEY [SECONDS]
   else
     e2e_focus "$E2E_WINDOW"
   fi
-  xdotool key "$2"
+  e2e_key "$2"
 }
 
 # A checksum of the pixels in window ID's area.
 e2e_picture_sum() {  # ID
   local x y w h
   read -r x y w h <<<"$(e2e_geometry "$1")" || return 1
-  import -window root -crop "${w}x${h}+${x}+${y}" +repage rgb:- 2>/dev/null | md5sum
+  e2e_grab - "$x" "$y" "$w" "$h" 2>/dev/null | md5sum
 }
 
 # The viewer's child processes (a box's, on X11), for e2e_back_from_box.
@@ -651,7 +831,7 @@ e2e_box_button_centre() {  # ID INDEX COUNT
   left=$((x + $2 * slice))
   find=(-fuzz 2% -fill white -opaque "$E2E_BUTTON_COLOUR" -fill black +opaque white)
   [ "$E2E_WINE" = 1 ] && top=$((h / 2)) find=(-colorspace Gray -threshold 50% -negate)
-  box=$(import -window root -crop "${slice}x$((h - top))+${left}+$((y + top))" +repage png:- 2>/dev/null |
+  box=$(e2e_grab - "$left" $((y + top)) "$slice" $((h - top)) 2>/dev/null |
     convert - "${find[@]}" -format '%@' info: 2>/dev/null)
   [[ $box =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
   bw=${BASH_REMATCH[1]} bh=${BASH_REMATCH[2]} bx=${BASH_REMATCH[3]} by=${BASH_REMATCH[4]}
@@ -665,7 +845,8 @@ e2e_click_box_button() {  # CAPTION INDEX COUNT [SECONDS]
   sleep 0.3  # the box draws itself after it is mapped
   centre=$(e2e_box_button_centre "$E2E_WINDOW" "$2" "$3") ||
     e2e_fail "no button $2 of $3 found in the box \"$1\""
-  xdotool mousemove $centre click 1
+  e2e_move_pointer $centre
+  if [ "$E2E_WAYLAND" = 1 ]; then e2e_input button 1 down && e2e_input button 1 up; else xdotool click 1; fi
   e2e_back_from_box "$1"
 }
 
@@ -687,12 +868,24 @@ e2e_box_ink() {  # SCREENSHOT OUT
 
 # ---- Screenshots --------------------------------------------------------------------------
 
-e2e_screenshot() {  # FILE [ID]
-  local x y w h
-  if [ -n "${2:-}" ]; then
-    read -r x y w h <<<"$(e2e_geometry "$2")"
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
+# FILE (a PNG, or - for PPM on standard output) of the screen or of its part.
+e2e_grab() {  # FILE [X Y WIDTH HEIGHT]
+  local out=$1
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    [ "$out" = - ] && out="-t ppm -"
+    # shellcheck disable=SC2086
+    grim ${5:+-g "$2,$3 $4x$5"} $out
   else
-    import -window root "$1"
+    [ "$out" = - ] && out=ppm:-
+    import -window root ${5:+-crop "$4x$5+$2+$3" +repage} "$out"
   fi
+}
+
+e2e_screenshot() {  # FILE [ID]
+  local geometry=""
+  if [ -n "${2:-}" ]; then
+    geometry=$(e2e_geometry "$2")
+  fi
+  # shellcheck disable=SC2086
+  e2e_grab "$1" $geometry
 }

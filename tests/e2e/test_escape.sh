@@ -8,7 +8,7 @@ e2e_start_xvfb
 e2e_start_viewer
 e2e_wait_window Heliora
 e2e_focus "$E2E_WINDOW"
-xdotool key alt+F4
+e2e_key alt+F4
 e2e_expect_exit 0 10
 
 e2e_start_viewer

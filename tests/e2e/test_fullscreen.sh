@@ -24,8 +24,7 @@ expect_heliora "at start" windowed
 first=$E2E_WINDOW
 
 e2e_hold_key "$E2E_WINDOW" F1
-timeout 10 bash -c "while xwininfo -id $first >/dev/null 2>&1; do sleep 0.1; done" ||
-  e2e_fail "F1 did not close the first window"
+e2e_wait_window_gone "$first"
 expect_heliora "after F1" full
 e2e_find_window Orbisca >/dev/null && e2e_fail "the display has the mode, yet the viewer asked"
 sleep 1
@@ -33,8 +32,7 @@ e2e_screenshot "$E2E_DIR/fullscreen.png"
 second=$E2E_WINDOW
 
 e2e_hold_key "$E2E_WINDOW" F1
-timeout 10 bash -c "while xwininfo -id $second >/dev/null 2>&1; do sleep 0.1; done" ||
-  e2e_fail "F1 did not close the full-screen window"
+e2e_wait_window_gone "$second"
 expect_heliora "after the second F1" windowed
 
 e2e_close "$E2E_WINDOW"
