@@ -634,17 +634,18 @@ e2e_close() {  # ID
 e2e_cursor_over() {  # ID
   local x y width height
   if [ "$E2E_WAYLAND" = 1 ]; then  # the cursor the viewer sets as the pointer enters: none is hidden
-    local before i
+    # (a named cursor goes by the cursor-shape protocol where the compositor has it)
+    local before i set='wl_pointer#[0-9]+\.set_cursor\(|wp_cursor_shape_device_v1#[0-9]+\.set_shape\('
     read -r x y width height <<<"$(e2e_geometry "$1")"
     before=$(wc -l <"$E2E_DIR/viewer.err")
     e2e_input move $((x + 1)) $((y + 1))
     e2e_input move $((x + width / 2)) $((y + height / 2))
     for i in $(seq 50); do  # a window still busy with its textures answers late
-      tail -n +"$before" "$E2E_DIR/viewer.err" | grep -qE 'wl_pointer#[0-9]+\.set_cursor\(' && break
+      tail -n +"$before" "$E2E_DIR/viewer.err" | grep -qE "$set" && break
       sleep "$E2E_POLL"
     done
     sleep 0.3
-    grep -E 'wl_pointer#[0-9]+\.set_cursor\(' "$E2E_DIR/viewer.err" | tail -n1 | grep -q ', nil, ' &&
+    grep -E "$set" "$E2E_DIR/viewer.err" | tail -n1 | grep -q 'set_cursor(.*, nil, ' &&
       echo hidden || echo shown
     return 0
   fi
