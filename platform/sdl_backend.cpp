@@ -608,6 +608,7 @@ void PumpEvents() {
     if (state.video != VideoState::Ready) return;
     SDL_Event event;
     while (state.queue.size() < kMaxQueuedMessages && SDL_PollEvent(&event)) QueueEvent(event);
+    sdl_drivers::DestroyWaylandWindowsLeftByKeyboard();
 }
 
 // Input that starts something: a key or button going down, a move.
@@ -1100,7 +1101,8 @@ WindowHandle PlatGetFocus() { return HandleOf(state.focus); }
 bool PlatDestroyWindow(WindowHandle handle) {
     SdlWindow* window = LiveWindow(handle);
     if (window == nullptr) return false;
-    SDL_DestroyWindow(window->window);
+    if (!sdl_drivers::KeepWaylandWindowWithKeyboard(window->window))
+        SDL_DestroyWindow(window->window);
     ForgetWindow(window);
     delete window;
     return true;

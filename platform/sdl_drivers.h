@@ -48,5 +48,11 @@ bool FullscreenIsScaled();
 void NoteWaylandDisplay(SDL_Window* window);
 // Ends the process if the compositor is gone.
 void EndIfWaylandDisplayIsLost();
+// Instead of its destruction: hides a window that has the keyboard while a key
+// is held, and keeps it until the keyboard leaves it (so that SDL stops
+// repeating the key); false where the window may be destroyed at once.
+bool KeepWaylandWindowWithKeyboard(SDL_Window* window);
+// Destroys the windows kept that the keyboard has left.
+void DestroyWaylandWindowsLeftByKeyboard();
 
 }  // namespace sdl_drivers

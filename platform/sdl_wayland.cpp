@@ -1,5 +1,6 @@
 // What only SDL's Wayland driver needs: full screen without a mode change,
-// and ending the process when the compositor is lost.
+// ending the process when the compositor is lost, and a key repeating after
+// its window is gone.
 //
 // A Wayland client cannot change the display's mode. SDL lists the modes a
 // full-screen window may have where the compositor can scale one to the
@@ -9,6 +10,9 @@
 #include <SDL_syswm.h>
 #include <poll.h>
 #include <sys/socket.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "platform/sdl_drivers.h"
 
@@ -56,6 +60,35 @@ void EndIfWaylandDisplayIsLost() {
           recv(connection.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0)))
         EndForLostDisplay();
 #endif
+}
+
+// SDL repeats a held key itself on Wayland, until the compositor tells of its
+// release or of the keyboard leaving the window. A window destroyed while a
+// key is held gets that leave only after its surface is gone; SDL then ignores
+// it, the release reaches no window, and the key goes on repeating in the next
+// window (F1 held a moment went back out of full screen). Such a window is
+// hidden and kept until the keyboard leaves it for another window: SDL hears
+// the leave (or the release, which still comes to it) and ends the repeat.
+namespace {
+std::vector<SDL_Window*> keptWindows;
+}  // namespace
+
+bool KeepWaylandWindowWithKeyboard(SDL_Window* window) {
+    if (!VideoDriverIs("wayland") || SDL_GetKeyboardFocus() != window) return false;
+    int keyCount = 0;
+    const Uint8* keys = SDL_GetKeyboardState(&keyCount);
+    if (std::find(keys, keys + keyCount, SDL_PRESSED) == keys + keyCount) return false;
+    SDL_HideWindow(window);
+    keptWindows.push_back(window);
+    return true;
+}
+
+void DestroyWaylandWindowsLeftByKeyboard() {
+    std::erase_if(keptWindows, [](SDL_Window* window) {
+        if (SDL_GetKeyboardFocus() == window) return false;
+        SDL_DestroyWindow(window);
+        return true;
+    });
 }
 
 }  // namespace sdl_drivers
