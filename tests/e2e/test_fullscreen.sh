@@ -1,8 +1,10 @@
 # On an 800 x 600 screen the 800 x 600 mode exists: F1 gives a full-screen
 # window of that size, with the cursor hidden and without any question, and F1
 # again brings back the 800 x 600 window with its cursor; the close button then
-# ends the viewer with exit code 0. F1 goes up only as its window goes: it must
-# not go on repeating in the next window.
+# ends the viewer with exit code 0. Under Wayland F1 goes up only as its
+# window goes: SDL's own key repeat must not go on in the next window. (On X
+# and Windows a key held past the repeat delay repeats into the next window,
+# as it should: there F1 is tapped.)
 # (On an 800 x 600 screen Windows cuts a framed window to fit: see e2e_expect_scene.)
 source "$HELIORA_E2E_LIB" "$@"
 
@@ -20,10 +22,15 @@ expect_heliora() {  # WHEN full|windowed
 }
 
 f1_until_gone() {  # ID
-  e2e_focus "$1"
-  e2e_key_down F1
-  e2e_wait_window_gone "$1"
-  e2e_key_up F1
+  if [ "$E2E_WAYLAND" = 1 ]; then
+    e2e_focus "$1"
+    e2e_key_down F1
+    e2e_wait_window_gone "$1"
+    e2e_key_up F1
+  else
+    e2e_hold_key "$1" F1
+    e2e_wait_window_gone "$1"
+  fi
 }
 
 e2e_start_xvfb 800x600x24
