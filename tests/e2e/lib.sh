@@ -77,11 +77,11 @@
 #   e2e_pass MESSAGE              prints the message and exits 0
 #
 # Sanitized viewers (built with AddressSanitizer, found by ldd; E2E_SANITIZED=1):
-# e2e_start_viewer runs them with leak checks at exit under tests/lsan.supp and
-# with run-time libraries kept loaded (keep_modules.c), in the environment that
-# e2e_viewer_env puts into the array E2E_VIEWER_ENV (for a viewer started by
-# other means); e2e_wait_exit fails the test on any sanitizer report in
-# viewer.err, whatever the exit code.
+# e2e_start_viewer runs them with leak checks at exit under tests/lsan.supp (and
+# tests/lsan-wayland.supp under Wayland) and with run-time libraries kept
+# loaded (keep_modules.c), in the environment that e2e_viewer_env puts into the
+# array E2E_VIEWER_ENV (for a viewer started by other means); e2e_wait_exit
+# fails the test on any sanitizer report in viewer.err, whatever the exit code.
 #
 # The Windows viewer (E2E_WINE=1 when the viewer is an .exe) runs under Wine in
 # a private prefix made on first start, or copied from HELIORA_WINE_TEMPLATE
@@ -322,14 +322,21 @@ e2e_prepare_pictures() {  # DIR
 # Sets E2E_VIEWER_ENV to what a sanitized viewer runs with (nothing for any
 # other): leak checks at exit under the graphics stack's suppressions, and
 # keep_modules preloaded, ahead of the sanitizer's own library, which
-# verify_asan_link_order would refuse.
+# verify_asan_link_order would refuse. Under Wayland the suppressions also hold
+# tests/lsan-wayland.supp; they come after the caller's options, which would
+# otherwise name the shared file alone.
 e2e_viewer_env() {
   E2E_VIEWER_ENV=()
   [ "$E2E_SANITIZED" = 1 ] || return 0
   e2e_helper keep_modules -shared -fPIC
+  local suppressions=$E2E_SOURCE_DIR/tests/lsan.supp
+  if [ "$E2E_WAYLAND" != 0 ]; then
+    cat "$suppressions" "$E2E_SOURCE_DIR/tests/lsan-wayland.supp" >"$E2E_DIR/lsan.supp"
+    suppressions=$E2E_DIR/lsan.supp
+  fi
   E2E_VIEWER_ENV=("LD_PRELOAD=$E2E_HELPER${LD_PRELOAD:+:$LD_PRELOAD}"
     "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
-    "LSAN_OPTIONS=suppressions=$E2E_SOURCE_DIR/tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}")
+    "LSAN_OPTIONS=${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$suppressions")
 }
 
 # ---- The Windows viewer under Wine ------------------------------------------------------
