@@ -46,7 +46,7 @@ void EndIfWaylandDisplayIsLost() {
 #if defined(SDL_VIDEO_DRIVER_WAYLAND)
     if (waylandDisplay == nullptr) return;
     using DisplayQuery = int (*)(wl_display*);
-    void* client = SDL_LoadObject("libwayland-client.so.0");
+    static void* client = SDL_LoadObject("libwayland-client.so.0");  // kept, as SDL keeps it
     if (client == nullptr) return;
     auto getError =
         reinterpret_cast<DisplayQuery>(SDL_LoadFunction(client, "wl_display_get_error"));
